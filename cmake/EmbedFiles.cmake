@@ -1,0 +1,17 @@
+# Turns text files into a C++ source that maps each file name to its contents,
+# so that the program carries its default files wherever it is installed.
+function(kalvero_embed_files OUTPUT NAMESPACE)
+    set(body "// Generated from the default files of the program; do not edit.\n")
+    string(APPEND body "#include <map>\n#include <string>\n\nnamespace ${NAMESPACE} {\n")
+    string(APPEND body "const std::map<std::string, std::string>& EmbeddedFiles() {\n")
+    string(APPEND body "    static const std::map<std::string, std::string> files = {\n")
+    foreach(file IN LISTS ARGN)
+        get_filename_component(name "${file}" NAME)
+        file(READ "${file}" hex HEX)
+        string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," chars "${hex}")
+        string(APPEND body "        {\"${name}\", std::string{${chars}}},\n")
+    endforeach()
+    string(APPEND body "    };\n    return files;\n}\n}  // namespace ${NAMESPACE}\n")
+    file(CONFIGURE OUTPUT "${OUTPUT}" CONTENT "${body}" @ONLY)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ARGN})
+endfunction()

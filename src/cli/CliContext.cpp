@@ -1,0 +1,40 @@
+#include "cli/CliContext.h"
+
+#include <iostream>
+
+namespace kalvero::cli {
+namespace {
+
+void PrintPlain(const nlohmann::ordered_json& aValue, const std::string& aPrefix) {
+    for (const auto& [key, value] : aValue.items()) {
+        const std::string name = aPrefix.empty() ? key : aPrefix + "." + key;
+        if (value.is_object()) {
+            PrintPlain(value, name);
+        } else if (value.is_string()) {
+            std::cout << name << ": " << value.get<std::string>() << '\n';
+        } else {
+            std::cout << name << ": " << value.dump() << '\n';
+        }
+    }
+}
+
+}  // namespace
+
+TCliContext::TCliContext(const TCliOptions& aOptions) : fOptions(aOptions) {}
+
+TProcessContext& TCliContext::Process() {
+    if (!fProcess)
+        fProcess = std::make_unique<TProcessContext>(ExecutableFolder(), fOptions.dataDir, "Kalvero");
+    return *fProcess;
+}
+
+void TCliContext::Print(const nlohmann::ordered_json& aResult) const {
+    if (fOptions.json) {
+        std::cout << aResult.dump(2) << std::endl;
+    } else {
+        PrintPlain(aResult, "");
+        std::cout.flush();
+    }
+}
+
+}  // namespace kalvero::cli

@@ -1,0 +1,51 @@
+#pragma once
+// What every command of kalvero-cli shares: the global options, the process context they open,
+// and the way results reach stdout.
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+#include <string>
+
+#include "system/ProcessContext.h"
+
+namespace CLI {
+class App;
+}
+
+namespace kalvero::cli {
+
+struct TCliOptions {
+    std::string dataDir;  // --data-dir: overrides KALVERO_DATA_DIR
+    bool json = false;    // --json: machine-readable output on stdout
+};
+
+// A failure in the system's own words; main prints it to stderr and exits with 1.
+class ECliError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TCliContext {
+public:
+    // aOptions is filled by the parser before any command runs, so it is kept by reference.
+    explicit TCliContext(const TCliOptions& aOptions);
+    // Opens the configuration and the log ("Kalvero" module) on first use.
+    TProcessContext& Process();
+    const TCliOptions& Options() const { return fOptions; }
+
+    // Prints aResult as JSON (--json) or as "name: value" lines.
+    void Print(const nlohmann::ordered_json& aResult) const;
+
+private:
+    const TCliOptions& fOptions;
+    std::unique_ptr<TProcessContext> fProcess;
+};
+
+// Each command adds itself to the application; its callback runs with the shared context.
+void RegisterConfigCommand(CLI::App& aApp, TCliContext& aContext);
+
+// Every field of the configuration under its own name (enumerations by their value names).
+nlohmann::ordered_json ConfigToJson(const TAppConfig& aConfig);
+
+}  // namespace kalvero::cli

@@ -1,0 +1,29 @@
+#pragma once
+// Whole-file reads and crash-safe writes: a write goes to a temporary file in the same folder,
+// which then replaces the target in one rename, so a failed write never leaves a half file.
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kalvero {
+
+class EFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Throws EFileError "Не удалось открыть файл " + name when the file cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& aPath);
+// Throws EFileError "Не удалось записать файл " + name; the old file, if any, stays intact.
+void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes);
+
+// The entry of aDir whose name equals aName without regard to letter case; aDir / aName when
+// none does (so that a new file gets the spelling given).
+std::filesystem::path FindFileNoCase(const std::filesystem::path& aDir, const std::string& aName);
+
+// Text with a trailing "/" (folder names of the system always end with a separator).
+std::string IncludeTrailingPathDelimiter(const std::string& aPath);
+
+}  // namespace kalvero

@@ -1,0 +1,8 @@
+#include "common/Globals.h"
+
+namespace kalvero {
+
+TLogger* gLogger = nullptr;
+TAppConfig* gConfig = nullptr;
+
+}  // namespace kalvero
