@@ -13,6 +13,10 @@ namespace CLI {
 class App;
 }
 
+namespace kalvero {
+class TDataClass;
+}
+
 namespace kalvero::cli {
 
 struct TCliOptions {
@@ -44,6 +48,17 @@ private:
 
 // Each command adds itself to the application; its callback runs with the shared context.
 void RegisterConfigCommand(CLI::App& aApp, TCliContext& aContext);
+void RegisterProgramCommands(CLI::App& aApp, TCliContext& aContext);
+void RegisterDeviceCommand(CLI::App& aApp, TCliContext& aContext);
+void RegisterTableCommand(CLI::App& aApp, TCliContext& aContext);
+void RegisterExperimentCommands(CLI::App& aApp, TCliContext& aContext);
+void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext);
+void RegisterPluginCommands(CLI::App& aApp, TCliContext& aContext);
+void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext);
+void RegisterRecordCommand(CLI::App& aApp, TCliContext& aContext);
+
+// The description of an experiment as "info" prints it.
+nlohmann::ordered_json ExperimentInfo(const TDataClass& aExperiment);
 
 // Every field of the configuration under its own name (enumerations by their value names).
 nlohmann::ordered_json ConfigToJson(const TAppConfig& aConfig);

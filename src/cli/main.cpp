@@ -24,6 +24,14 @@ int main(int argc, char** argv) {
 
     TCliContext context(options);
     RegisterConfigCommand(app, context);
+    RegisterProgramCommands(app, context);
+    RegisterDeviceCommand(app, context);
+    RegisterTableCommand(app, context);
+    RegisterExperimentCommands(app, context);
+    RegisterProcessingCommands(app, context);
+    RegisterPluginCommands(app, context);
+    RegisterExportCommands(app, context);
+    RegisterRecordCommand(app, context);
 
     try {
         app.parse(argc, argv);

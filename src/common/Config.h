@@ -185,8 +185,8 @@ private:
 // per-user data folder + "Kalvero/" + aApplicationTypeName. Always ends with "/".
 std::string ResolveProgramDataPath(const std::string& aApplicationTypeName,
                                    const std::string& aOverride = "");
-// Creates a missing program-data folder with the default "Settings.ini" and "Devices.ini" and an
-// empty "calibration" folder. An existing folder is left as it is. Returns whether it created it.
+// Creates a missing program-data folder with the default "Settings.ini" and "Devices.ini" and the
+// "calibration" folder holding the shipped calibration tables. An existing folder is left as it is.
 bool PrepareProgramDataFolder(const std::string& aProgramDataPath);
 // The user's documents folder (default folder of experiment files), with a trailing "/".
 std::string UserDocumentsPath();

@@ -1,6 +1,8 @@
 #include "common/FileUtil.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <strings.h>
@@ -12,20 +14,53 @@ namespace kalvero {
 std::string ReadWholeFile(const std::filesystem::path& aPath) {
     const int fd = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw EFileError("Не удалось открыть файл " + aPath.string());
-    std::string data;
-    char buf[65536];
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw EFileError("Не удалось открыть файл " + aPath.string());
+    }
+    // Read straight into a buffer of the file's size; a file that grows meanwhile is read on.
+    std::string data(static_cast<size_t>(st.st_size), '\0');
+    size_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (done == data.size()) data.resize(data.size() + 65536);
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             ::close(fd);
             throw EFileError("Не удалось прочитать файл " + aPath.string());
         }
         if (n == 0) break;
-        data.append(buf, static_cast<size_t>(n));
+        done += static_cast<size_t>(n);
     }
     ::close(fd);
+    data.resize(done);
     return data;
+}
+
+TMappedFile::TMappedFile(const std::filesystem::path& aPath) {
+    const int fd = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw EFileError("Не удалось открыть файл " + aPath.string());
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw EFileError("Не удалось открыть файл " + aPath.string());
+    }
+    fSize = static_cast<size_t>(st.st_size);
+    if (fSize > 0) {
+        fData = ::mmap(nullptr, fSize, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (fData == MAP_FAILED) {
+            fData = nullptr;
+            ::close(fd);
+            throw EFileError("Не удалось прочитать файл " + aPath.string());
+        }
+        ::madvise(fData, fSize, MADV_SEQUENTIAL);
+    }
+    ::close(fd);
+}
+
+TMappedFile::~TMappedFile() {
+    if (fData) ::munmap(fData, fSize);
 }
 
 void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes) {

@@ -19,6 +19,21 @@ std::string ReadWholeFile(const std::filesystem::path& aPath);
 // Throws EFileError "Не удалось записать файл " + name; the old file, if any, stays intact.
 void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes);
 
+// A file mapped read-only into memory for the time of a read; large records are parsed in place
+// without a copy. Throws EFileError like ReadWholeFile.
+class TMappedFile {
+public:
+    explicit TMappedFile(const std::filesystem::path& aPath);
+    ~TMappedFile();
+    TMappedFile(const TMappedFile&) = delete;
+    TMappedFile& operator=(const TMappedFile&) = delete;
+    std::string_view Bytes() const { return {static_cast<const char*>(fData), fSize}; }
+
+private:
+    void* fData = nullptr;
+    size_t fSize = 0;
+};
+
 // The entry of aDir whose name equals aName without regard to letter case; aDir / aName when
 // none does (so that a new file gets the spelling given).
 std::filesystem::path FindFileNoCase(const std::filesystem::path& aDir, const std::string& aName);

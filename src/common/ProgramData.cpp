@@ -42,9 +42,16 @@ bool PrepareProgramDataFolder(const std::string& aProgramDataPath) {
     fs::create_directories(aProgramDataPath, ec);
     if (ec) throw EFileError("Не удалось создать папку " + aProgramDataPath);
     fs::create_directories(fs::path(aProgramDataPath) / "calibration", ec);
-    // The shipped files are UTF-8 in the source tree; installations keep them in Windows-1251.
+    // The shipped settings are UTF-8 in the source tree; installations keep them in Windows-1251.
+    // Files of subfolders (calibration tables) are binary and written as they are.
     for (const auto& [name, text] : defaults::EmbeddedFiles()) {
-        WriteFileAtomic(fs::path(aProgramDataPath) / name, Utf8ToCp1251(text));
+        const fs::path target = fs::path(aProgramDataPath) / name;
+        if (name.find('/') == std::string::npos) {
+            WriteFileAtomic(target, Utf8ToCp1251(text));
+        } else {
+            fs::create_directories(target.parent_path(), ec);
+            WriteFileAtomic(target, text);
+        }
     }
     return true;
 }

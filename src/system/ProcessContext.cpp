@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "calibration/GlobalTables.h"
 #include "common/FileUtil.h"
 #include "common/Globals.h"
 #include "system/RegistryUtil.h"
@@ -23,9 +24,18 @@ TProcessContext::TProcessContext(const std::string& aApplicationPath, const std:
     }
     fLogger = std::make_unique<TLogger>(aModuleName, fConfig->fProgramDataPath, fConfig->logLevel);
     gLogger = fLogger.get();
+    try {
+        CreateGlobalCalibrationTables(*fConfig);
+    } catch (...) {
+        FreeGlobalCalibrationTables();
+        gLogger = nullptr;
+        gConfig = nullptr;
+        throw;
+    }
 }
 
 TProcessContext::~TProcessContext() {
+    FreeGlobalCalibrationTables();
     gLogger = nullptr;
     gConfig = nullptr;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The process-wide objects of a program run: the configuration read from the program-data
-// folder, the log engine and the settings stores. Creating a context makes them reachable
-// through gConfig and gLogger; destroying it frees them and clears the globals.
+// folder, the log engine, the settings stores and the three calibration tables. Creating a
+// context makes them reachable through gConfig, gLogger and the table globals; destroying it
+// frees them and clears the globals.
 
 #include <memory>
 #include <string>
@@ -15,7 +16,8 @@ class TProcessContext {
 public:
     // aApplicationPath: the program's folder; aProgramDataPath: the program-data folder to use
     // instead of KALVERO_DATA_DIR or the per-user one (empty: none). Loads the settings (a first
-    // start creates the folder with the default files) and opens the log of aModuleName.
+    // start creates the folder with the default files), opens the log of aModuleName and creates
+    // the calibration tables (CreateGlobalCalibrationTables).
     TProcessContext(const std::string& aApplicationPath, const std::string& aProgramDataPath,
                     const std::string& aModuleName);
     ~TProcessContext();

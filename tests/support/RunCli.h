@@ -1,5 +1,5 @@
 #pragma once
-// Runs the kalvero-cli executable (path in KALVERO_CLI, set by CTest) and captures its output.
+// Runs the kalvero-cli executable and captures its output.
 
 #include <sys/wait.h>
 
@@ -24,9 +24,12 @@ inline std::string ShellQuote(const std::string& s) {
 
 inline RCliResult RunCli(const std::string& aArgs, const std::string& aEnv = "") {
     static TTempDir outputs;
-    const char* cli = std::getenv("KALVERO_CLI");
+    // CTest names the executable; run by hand, the test finds it beside itself in bin/.
+    const char* fromEnv = std::getenv("KALVERO_CLI");
+    const std::string cli =
+        fromEnv ? std::string(fromEnv)
+                : (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kalvero-cli").string();
     RCliResult r;
-    if (!cli) return r;
     const std::string out = (outputs.Path() / "out").string(), err = (outputs.Path() / "err").string();
     const std::string command =
         aEnv + " " + ShellQuote(cli) + " " + aArgs + " >" + out + " 2>" + err + " </dev/null";

@@ -1,0 +1,35 @@
+#pragma once
+// What the benchmarks share: a configuration on a scratch program-data folder installed as
+// gConfig, and experiment files of a given length.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "common/Config.h"
+#include "common/Globals.h"
+
+namespace kalvero::bench {
+
+class TBenchEnvironment {
+public:
+    TBenchEnvironment();
+    ~TBenchEnvironment();
+    TAppConfig& Config() { return *fConfig; }
+    // Folder for scratch files, with a trailing "/".
+    const std::string& Folder() const { return fFolder; }
+
+private:
+    std::string fFolder;
+    bool fKeep = false;
+    std::unique_ptr<TAppConfig> fConfig;
+};
+
+// The process-wide environment of the benchmark run.
+TBenchEnvironment& Environment();
+
+// An experiment file of aItems items on one channel (a temperature ramp and a dT peak), made once
+// per length and reused.
+std::string ExperimentFile(size_t aItems);
+
+}  // namespace kalvero::bench

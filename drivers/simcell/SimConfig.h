@@ -1,0 +1,54 @@
+#pragma once
+// Settings of the simulated instrument: the section [SIMULATED_CELL] of "Devices.ini". The
+// program names the file in the environment variable KALVERO_DEVICES_FILE before it connects;
+// without it (or without the section) every setting keeps its default.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace kalvero::sim {
+
+inline constexpr const char* DEVICES_FILE_VARIABLE = "KALVERO_DEVICES_FILE";
+inline constexpr const char* SECTION = "SIMULATED_CELL";
+
+// A setting that cannot be used; the driver reports it instead of guessing.
+class ESimConfig : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class TSampleKind { Melting, Reaction };
+
+struct TSimFaults {
+    bool absent = false;     // the module does not answer
+    bool timeout = false;    // the converter stops delivering buffers
+    bool shortRead = false;  // reads return fewer samples than asked
+    bool portWrite = false;  // digital port writes fail
+    bool operator==(const TSimFaults&) const = default;
+};
+
+struct TSimConfig {
+    double speed = 1;         // simulated seconds per real second
+    double heatingRate = 10;  // °C/min the heater reaches
+    double roomTemp = 25;     // °C
+    TSampleKind sample = TSampleKind::Melting;
+    double meltingTemp = 156.6;    // °C
+    double meltingHeat = 28.6;     // J/g
+    double sampleMass = 5;         // mg
+    double activationEnergy = 80;  // kJ/mol
+    double preExponential = 1e8;   // 1/s
+    double reactionHeat = 250;     // J/g
+    TSimFaults faults;
+    double faultAfter = 0;  // s of simulated time after the converter starts
+    uint32_t seed = 1;      // noise generator
+    std::string portLog;    // file that receives every digital port write, when set
+    bool operator==(const TSimConfig&) const = default;
+};
+
+// Parses the section from an INI text; raises ESimConfig on a value that cannot be used.
+TSimConfig ParseSimConfig(const std::string& aIniText);
+// The file named by KALVERO_DEVICES_FILE; defaults when it is not set or cannot be read.
+TSimConfig LoadSimConfig();
+
+}  // namespace kalvero::sim

@@ -1,0 +1,133 @@
+// "info", "dump" and "convert": experiment files without a window.
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+
+#include "cli/CliContext.h"
+#include "common/DateTime.h"
+#include "data/DataClass.h"
+
+namespace kalvero::cli {
+namespace {
+
+TAppFileType ParseFormat(const std::string& aFormat) {
+    if (aFormat == "bin") return ftBin;
+    return ftDSC;
+}
+
+std::unique_ptr<TDataClass> LoadExperiment(TCliContext& aContext, const std::string& aFile,
+                                           TAppFileType aType) {
+    aContext.Process();
+    auto experiment = std::make_unique<TDataClass>();
+    experiment->LoadFromFile(aFile, aType, 0);
+    return experiment;
+}
+
+// "a:b" into two item indices.
+std::pair<int, int> ParseRange(const std::string& aText) {
+    const size_t colon = aText.find(':');
+    try {
+        if (colon == std::string::npos) throw std::invalid_argument(aText);
+        return {std::stoi(aText.substr(0, colon)), std::stoi(aText.substr(colon + 1))};
+    } catch (const std::exception&) {
+        throw CLI::ValidationError("--selection", "ожидается A:B, получено " + aText);
+    }
+}
+
+}  // namespace
+
+nlohmann::ordered_json ExperimentInfo(const TDataClass& d) {
+    nlohmann::ordered_json j;
+    j["itemCount"] = d.GetItemCount();
+    j["channelCount"] = d.GetChannelCount();
+    j["channels"] = nlohmann::ordered_json::array();
+    for (const auto& c : d.descriptors) {
+        nlohmann::ordered_json channel;
+        channel["name"] = c.name;
+        channel["scanEndPoint"] = c.fScanEndPoint;
+        j["channels"].push_back(channel);
+    }
+    j["frequency"] = d.frequency;
+    j["heatSpeed"] = d.fHeatSpeed;
+    j["sampleWeight"] = d.fSampleWeight;
+    j["sampleName"] = d.fSampleName;
+    j["operatorName"] = d.fOperatorName;
+    j["laboratoryName"] = d.fLaboratoryName;
+    j["description"] = d.fDescription;
+    j["dateCreate"] = FormatDateTime("yyyy-mm-ddThh:nn:ss", d.fDateCreate);
+    j["fileVersion"] = d.LoadedFileVersion();
+    j["warnings"] = d.LastLoadWarnings();
+    return j;
+}
+
+void RegisterExperimentCommands(CLI::App& aApp, TCliContext& aContext) {
+    struct TArgs {
+        std::string file, out, add, format = "dsc", selection;
+        int channel = 0, from = 0, to = -1;
+    };
+    auto args = std::make_shared<TArgs>();
+
+    auto* info = aApp.add_subcommand("info", "Describe an experiment file");
+    info->add_option("FILE", args->file, "Experiment file")->required();
+    info->add_option("--format", args->format, "File layout")->check(CLI::IsMember({"dsc", "bin"}));
+    info->callback([&aContext, args] {
+        const auto d = LoadExperiment(aContext, args->file, ParseFormat(args->format));
+        aContext.Print(ExperimentInfo(*d));
+    });
+
+    auto* dump = aApp.add_subcommand("dump", "Print the samples of one channel");
+    dump->add_option("FILE", args->file, "Experiment file")->required();
+    dump->add_option("--format", args->format, "File layout")->check(CLI::IsMember({"dsc", "bin"}));
+    dump->add_option("--channel", args->channel, "Channel number, from 0");
+    dump->add_option("--from", args->from, "First item");
+    dump->add_option("--to", args->to, "Item after the last one");
+    dump->callback([&aContext, args] {
+        const auto d = LoadExperiment(aContext, args->file, ParseFormat(args->format));
+        if (args->channel < 0 || args->channel >= d->GetChannelCount()) {
+            throw ECliError("Нет канала " + std::to_string(args->channel) + " в файле " + args->file);
+        }
+        const int from = std::clamp(args->from, 0, d->GetItemCount());
+        const int to = std::clamp(args->to < 0 ? d->GetItemCount() : args->to, from, d->GetItemCount());
+        nlohmann::ordered_json t = nlohmann::ordered_json::array(), dt = t, tc = t, dtc = t;
+        for (int i = from; i < to; ++i) {
+            const TItem& s = d->items[i][args->channel];
+            t.push_back(s.t), dt.push_back(s.dt), tc.push_back(s.tc), dtc.push_back(s.dtc);
+        }
+        if (aContext.Options().json) {
+            aContext.Print({{"t", t}, {"dt", dt}, {"tc", tc}, {"dtc", dtc}});
+            return;
+        }
+        std::cout << "item\tt\tdt\ttc\tdtc\n";
+        for (int i = from; i < to; ++i) {
+            const TItem& s = d->items[i][args->channel];
+            std::cout << i << '\t' << s.t << '\t' << s.dt << '\t' << s.tc << '\t' << s.dtc << '\n';
+        }
+    });
+
+    auto* convert = aApp.add_subcommand("convert", "Load an experiment file and save it again");
+    convert->add_option("IN", args->file, "Experiment file to read")->required();
+    convert->add_option("OUT", args->out, "Experiment file to write")->required();
+    convert->add_option("--selection", args->selection, "Save only items A ... B-1 (A:B)");
+    convert->add_option("--add", args->add,
+                        "Experiment file whose channels are added after the first file's");
+    convert->callback([&aContext, args] {
+        const auto d = LoadExperiment(aContext, args->file, ftDSC);
+        if (!args->add.empty()) d->LoadFromFile(args->add, ftDSC, d->GetChannelCount());
+        const bool selection = !args->selection.empty();
+        if (selection) std::tie(d->begXSel, d->endXSel) = ParseRange(args->selection);
+        d->SaveToFile(args->out, selection);
+        // What was written: the experiment's own description and channel names, with the item
+        // count and version the file now holds.
+        TDataClass saved;
+        saved.LoadFromFile(args->out, ftDSC, 0);
+        nlohmann::ordered_json j = ExperimentInfo(*d);
+        j["itemCount"] = saved.GetItemCount();
+        j["fileVersion"] = saved.LoadedFileVersion();
+        aContext.Print(j);
+    });
+}
+
+}  // namespace kalvero::cli

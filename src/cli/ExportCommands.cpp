@@ -1,0 +1,229 @@
+// "render" and "export": pictures of an experiment's plot, and its curve as delimited text or a
+// spreadsheet workbook.
+
+#include <CLI/CLI.hpp>
+
+#include <QBuffer>
+#include <QImage>
+#include <QPdfWriter>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "cli/CliContext.h"
+#include "common/FileUtil.h"
+#include "common/Globals.h"
+#include "data/DataClass.h"
+#include "graphics/DataCanvas.h"
+#include "graphics/GuiRuntime.h"
+#include "graphics/PngFile.h"
+#include "graphics/TxtFileExport.h"
+#include "processing/PeakUtils.h"
+
+namespace kalvero::cli {
+namespace {
+
+std::unique_ptr<TDataClass> LoadForExport(TCliContext& aContext, const std::string& aFile, int aMode) {
+    aContext.Process();
+    if (aMode < vm_view_dT_by_time || aMode > vm_repaint_scan_T_by_time)
+        throw ECliError("Неизвестный режим отображения: " + std::to_string(aMode));
+    auto d = std::make_unique<TDataClass>();
+    d->LoadFromFile(aFile, ftDSC, 0);
+    d->mode = static_cast<TCurveMode>(aMode);
+    d->ResetMargins(true);
+    return d;
+}
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+std::string PictureFormat(const std::string& aOut, const std::string& aFormat) {
+    std::string f = Lower(aFormat);
+    if (f.empty()) {
+        f = Lower(std::filesystem::path(aOut).extension().string());
+        if (!f.empty()) f.erase(0, 1);
+    }
+    if (f == "tif") f = "tiff";
+    if (f != "bmp" && f != "tiff" && f != "png" && f != "pdf")
+        throw ECliError("Неизвестный формат рисунка: " + f);
+    return f;
+}
+
+// The y range of the shown curves fitted to their values, with a twentieth of room each side.
+void FitValues(TDataClass& d) {
+    const bool temperature =
+        d.mode == vm_view_T_by_time || d.mode == vm_scan_T_by_time || d.mode == vm_repaint_scan_T_by_time;
+    const int from = std::clamp(d.begXSel, 0, std::max(0, d.GetItemCount() - 1));
+    const int to = std::clamp(d.endXSel, 0, d.GetItemCount() - 1);
+    if (d.mode == vm_view_dT_by_temp || to < from) return;
+    int64_t lo = INT64_MAX, hi = INT64_MIN;
+    for (int ch = 0; ch < d.GetChannelCount(); ++ch) {
+        if (!d.descriptors[ch].visible) continue;
+        for (int i = from; i <= to; ++i) {
+            const int64_t v = temperature ? d.items[i][ch].t : d.items[i][ch].dt;
+            lo = std::min(lo, v), hi = std::max(hi, v);
+        }
+    }
+    if (lo > hi) return;
+    const int64_t room = std::max<int64_t>(1, (hi - lo) / 20);
+    d.begYSel = static_cast<int32_t>(lo - room), d.endYSel = static_cast<int32_t>(hi + room);
+    d.begY = std::min(d.begY, d.begYSel), d.endY = std::max(d.endY, d.endYSel);
+}
+
+// "A:B" into two item indices.
+std::pair<int, int> ParseSelection(const std::string& aText) {
+    const size_t colon = aText.find(':');
+    try {
+        if (colon == std::string::npos) throw std::invalid_argument(aText);
+        return {std::stoi(aText.substr(0, colon)), std::stoi(aText.substr(colon + 1))};
+    } catch (const std::exception&) {
+        throw CLI::ValidationError("--selection", "ожидается A:B, получено " + aText);
+    }
+}
+
+void WritePdf(TDataClass& d, TDataCanvas& aCanvas, QImage& aScreen, const std::string& aOut) {
+    const TAppConfig& c = *gConfig;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(600);
+        writer.setPageLayout(QPageLayout(
+            QPageSize(QPageSize::A4), QPageLayout::Landscape,
+            QMarginsF(c.leftPrintMargin, c.topPrintMargin, c.rightPrintMargin, c.bottomPrintMargin),
+            QPageLayout::Millimeter));
+        aCanvas.SetCanvas(&writer);
+        d.Redraw();
+        aCanvas.SetCanvas(&aScreen, aScreen.width(), aScreen.height());  // ends the page
+    }
+    WriteFileAtomic(aOut,
+                    std::string_view(buffer.data().constData(), static_cast<size_t>(buffer.data().size())));
+}
+
+}  // namespace
+
+void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
+    struct TArgs {
+        std::string file, out, format, selection, columnSeparator = "TAB", decimalSeparator, digits = "all";
+        int mode = 0, width = 1200, height = 800, step = 10;
+        bool peaks = false, fit = false, noDecimation = false, noHeader = false;
+        std::vector<int> tangents, markers;
+    };
+    auto args = std::make_shared<TArgs>();
+
+    auto* render = aApp.add_subcommand("render", "Draw an experiment's plot into a picture");
+    render->add_option("FILE", args->file, "Experiment file")->required();
+    render->add_option("--out", args->out, "Picture to write")->required();
+    render->add_option("--format", args->format, "bmp, tiff, png or pdf (default: by the extension)");
+    render->add_option("--mode", args->mode, "View mode 0 ... 10");
+    render->add_option("--width", args->width, "Surface width in pixels")->check(CLI::Range(1, 20000));
+    render->add_option("--height", args->height, "Surface height in pixels")->check(CLI::Range(1, 20000));
+    render->add_flag("--peaks", args->peaks, "Detect the peaks first");
+    render->add_option("--tangent", args->tangents, "Lay a tangent centred on this item (repeatable)");
+    render->add_option("--marker", args->markers, "Set a marker on this item (repeatable)");
+    render->add_flag("--fit", args->fit, "Fit the value axis to the curves instead of the configured range");
+    render->add_option("--selection", args->selection, "Show items A ... B-1 (A:B) instead of the whole run");
+    render->callback([&aContext, args] {
+        const std::string format = PictureFormat(args->out, args->format);
+        TGuiApplicationScope gui;  // released before the process ends, with everything drawn
+        const auto d = LoadForExport(aContext, args->file, args->mode);
+        if (args->peaks && d->GetItemCount() > 0) {
+            TPeakUtils(*d, *gConfig, gLogger, nullptr).DetectPeaks(0, d->GetItemCount() - 1);
+        }
+        if (!args->selection.empty()) {
+            const auto [a, b] = ParseSelection(args->selection);
+            if (d->IsTempBasedMode()) {
+                d->begX1 = a, d->endX1 = b - 1;
+            } else {
+                d->begXSel = a, d->endXSel = b - 1;
+            }
+        }
+        for (int x : args->tangents)
+            d->AddTangent(x);
+        for (int x : args->markers)
+            d->AddBubble(x);
+        if (args->fit) FitValues(*d);
+
+        QImage screen(args->width, args->height, QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        TDataCanvas canvas;
+        canvas.SetCanvas(&screen, args->width, args->height);
+        canvas.SetDimensions(args->width, args->height);
+        d->SetCanvas(&canvas);
+        std::string written = args->out;
+        if (format == "pdf") {
+            WritePdf(*d, canvas, screen, args->out);
+        } else {
+            d->Redraw();
+            if (format == "bmp") {
+                d->ExportToBMP(args->out);
+                written = std::filesystem::path(args->out).replace_extension(".bmp").string();
+            } else if (format == "tiff") {
+                d->ExportToTIFF(args->out);
+            } else {
+                WritePngFile(args->out, screen);
+            }
+        }
+        d->SetCanvas(nullptr);
+        aContext.Print({{"file", written},
+                        {"format", format},
+                        {"width", args->width},
+                        {"height", args->height},
+                        {"peaks", d->peaks.GetItemCount()}});
+    });
+
+    auto* exp = aApp.add_subcommand("export", "Write an experiment's curve as delimited text or a workbook");
+    exp->add_option("FILE", args->file, "Experiment file")->required();
+    exp->add_option("--out", args->out, "Text (.txt, .csv) or workbook (.xlsx) to write")->required();
+    exp->add_option("--mode", args->mode,
+                    "View mode: 0 dT by time, 1 dT by temperature, 7 both by time, 8 T by time");
+    exp->add_option("--selection", args->selection, "Export items A ... B-1 (A:B)");
+    auto* step = exp->add_option("--step", args->step, "Decimation step")->check(CLI::NonNegativeNumber);
+    exp->add_flag("--no-decimation", args->noDecimation, "Export every item")->excludes(step);
+    exp->add_option("--column-separator", args->columnSeparator,
+                    "TAB, COMMA, SEMICOLON, SPACE or the text itself");
+    exp->add_option("--decimal-separator", args->decimalSeparator, "Decimal separator")
+        ->check(CLI::IsMember({".", ","}));
+    exp->add_option("--digits", args->digits, "Decimals: all or 0 ... 10")
+        ->check(CLI::IsMember({"all", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+    exp->add_flag("--no-header", args->noHeader, "Leave out the column names");
+    exp->callback([&aContext, args] {
+        const auto d = LoadForExport(aContext, args->file, args->mode);
+        const bool workbook = Lower(std::filesystem::path(args->out).extension().string()) == ".xlsx";
+        TTxtFileExport e(*d, args->out, workbook);
+        if (!args->selection.empty()) {
+            const auto [a, b] = ParseSelection(args->selection);
+            // On a temperature axis the items come from the second range; the temperature
+            // selection stays the whole range then.
+            if (d->mode == vm_view_dT_by_temp) {
+                d->begX1 = a, d->endX1 = b - 1;
+            } else {
+                e.options.selectedArea = true;
+                d->begXSel = a, d->endXSel = b - 1;
+            }
+        }
+        e.options.decimation = !args->noDecimation;
+        e.options.step = std::to_string(args->step);
+        const std::string sep = args->columnSeparator;
+        e.options.columnSeparator = sep == "COMMA"       ? ","
+                                    : sep == "SEMICOLON" ? ";"
+                                    : sep == "SPACE"     ? " "
+                                                         : sep;
+        if (!args->decimalSeparator.empty()) e.options.decimalSeparator = args->decimalSeparator;
+        e.options.decimals = args->digits == "all" ? -1 : std::stoi(args->digits);
+        e.options.includeHeader = !args->noHeader;
+        e.BuildTable();
+        if (workbook) {
+            e.ExportToXlsx(args->out);
+        } else {
+            e.SaveToFile();
+        }
+        aContext.Print({{"file", args->out}, {"rows", e.PointCount()}, {"columns", e.Use3Columns() ? 3 : 2}});
+    });
+}
+
+}  // namespace kalvero::cli

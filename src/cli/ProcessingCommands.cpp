@@ -1,0 +1,199 @@
+// "peaks", "smooth" and "tangent": processing of an experiment file without a window.
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <memory>
+
+#include "calibration/HeatCalibration.h"
+#include "cli/CliContext.h"
+#include "common/Globals.h"
+#include "data/DataClass.h"
+#include "processing/MathUtils.h"
+#include "processing/Peak.h"
+#include "processing/PeakUtils.h"
+#include "processing/Tangent.h"
+
+namespace kalvero::cli {
+namespace {
+
+std::unique_ptr<TDataClass> Load(TCliContext& aContext, const std::string& aFile) {
+    aContext.Process();
+    auto d = std::make_unique<TDataClass>();
+    d->LoadFromFile(aFile, ftDSC, 0);
+    d->mode = vm_view_dT_by_time;
+    return d;
+}
+
+// A heat table that can turn areas into joules: one loaded with reference points.
+bool HeatTableReady() {
+    return gHeatCalibrationTable && gHeatCalibrationTable->GetRefPointsCount() > 0;
+}
+
+const char* StateName(TPeakState aState) {
+    switch (aState) {
+        case PEAK_STATE_UP:
+            return "PEAK_STATE_UP";
+        case PEAK_STATE_DOWN:
+            return "PEAK_STATE_DOWN";
+        default:
+            return "PEAK_STATE_INVALID";
+    }
+}
+
+nlohmann::ordered_json PeakToJson(const TDataClass& d, const TPeak& p) {
+    nlohmann::ordered_json j;
+    j["begX"] = p.begX;
+    j["endX"] = p.endX;
+    j["topX"] = p.top;
+    j["topY"] = d.items[p.top][0].dt;
+    j["state"] = StateName(p.state);
+    const bool hasTangent =
+        p.cutLines.size() > PEAK_LINE_TANGENT && p.cutLines.back().lineType == CUTLINE_TANGENT;
+    if (hasTangent) {
+        const int onset = p.cutLines.back().points.at(0).x;
+        j["onsetX"] = onset;
+        j["onsetTemp"] = onset >= 0 && onset < d.GetItemCount() ? nlohmann::ordered_json(d.items[onset][0].tc)
+                                                                : nlohmann::ordered_json(nullptr);
+    } else {
+        j["onsetX"] = nullptr;
+        j["onsetTemp"] = nullptr;
+    }
+    long double byTime = 0;
+    for (const RPeakAreaValue& e : p.fAreas)
+        byTime += e.timeRelatedRawArea;
+    j["area"] = static_cast<double>(p.GetSummaryArea());
+    j["areaByTime"] = static_cast<double>(byTime);
+    j["areaDegrees"] = static_cast<double>(p.GetSummaryAreaInRealUnits());
+    if (HeatTableReady()) {
+        const long double heat = p.GetSummaryAreaCalibrated();
+        j["heat"] = static_cast<double>(heat);
+        j["specificHeat"] = d.fSampleWeight > 0
+                                ? nlohmann::ordered_json(static_cast<double>(heat / (d.fSampleWeight / 1000)))
+                                : nlohmann::ordered_json(nullptr);
+    } else {
+        j["heat"] = nullptr;
+        j["specificHeat"] = nullptr;
+    }
+    // The text in the experiment's area unit; counts when joules cannot be had.
+    const TAreaScale scale = HeatTableReady() ? d.areaScale : asUnits;
+    j["text"] = p.GetPeakSizeStr(scale, d.fSampleWeight);
+    return j;
+}
+
+// "a:b" into two item indices.
+std::pair<int, int> ParsePair(const std::string& aText, const std::string& aOption) {
+    const size_t colon = aText.find(':');
+    try {
+        if (colon == std::string::npos) throw std::invalid_argument(aText);
+        return {std::stoi(aText.substr(0, colon)), std::stoi(aText.substr(colon + 1))};
+    } catch (const std::exception&) {
+        throw CLI::ValidationError(aOption, "ожидается A:B, получено " + aText);
+    }
+}
+
+}  // namespace
+
+void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
+    struct TArgs {
+        std::string file, out, manual, method, curve = "dt";
+        int from = 0, to = -1, at = 0;
+    };
+    auto args = std::make_shared<TArgs>();
+
+    auto* peaks = aApp.add_subcommand("peaks", "Detect the peaks of channel 0, or add one by hand");
+    peaks->add_option("FILE", args->file, "Experiment file")->required();
+    peaks->add_option("--from", args->from, "First item of the detection range");
+    peaks->add_option("--to", args->to, "Last item of the detection range (default: the last item)");
+    peaks->add_option("--manual", args->manual, "Add one peak between items A and B (A:B) instead");
+    peaks->callback([&aContext, args] {
+        const auto d = Load(aContext, args->file);
+        TPeakUtils utils(*d, aContext.Process().Config(), gLogger, nullptr);
+        if (!args->manual.empty()) {
+            const auto [a, b] = ParsePair(args->manual, "--manual");
+            utils.AddPeakManually(a, b);
+        } else {
+            utils.DetectPeaks(args->from, args->to < 0 ? d->GetItemCount() - 1 : args->to);
+        }
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (int k = 0; k < d->peaks.GetItemCount(); ++k) {
+            if (const auto* p = dynamic_cast<const TPeak*>(d->peaks.GetItemByIndex(k).value)) {
+                list.push_back(PeakToJson(*d, *p));
+            }
+        }
+        if (aContext.Options().json) {
+            aContext.Print({{"peaks", list}});
+            return;
+        }
+        std::cout << "peaks: " << list.size() << '\n';
+        for (const auto& p : list) {
+            std::cout << p["begX"] << " ... " << p["endX"] << "  top " << p["topX"] << "  onset "
+                      << p["onsetX"] << "  " << p["text"].get<std::string>() << '\n';
+        }
+    });
+
+    auto* smooth = aApp.add_subcommand("smooth", "Smooth the dT curve of channel 0 and save the result");
+    smooth->add_option("FILE", args->file, "Experiment file")->required();
+    smooth->add_option("--method", args->method, "Smoothing method")
+        ->required()
+        ->check(CLI::IsMember({"average", "median", "bezier"}));
+    smooth->add_option("--from", args->from, "First item of the range");
+    smooth->add_option("--to", args->to, "Last item of the range (default: the last item)");
+    smooth->add_option("--out", args->out, "Experiment file to write")->required();
+    smooth->callback([&aContext, args] {
+        const auto d = Load(aContext, args->file);
+        const TAppConfig& c = aContext.Process().Config();
+        const int from = d->ClipItemIndex(args->from);
+        const int to = args->to < 0 ? d->GetItemCount() - 1 : d->ClipItemIndex(args->to);
+        const TItemArray before = d->items;
+        if (args->method == "average") {
+            AverageSmooth(d->items, 0, from, to, c.smoothDotCount, c.smoothDotStep, c.smoothStep, false);
+        } else if (args->method == "median") {
+            d->CopyToWorkChannel(0, WORKCHANNEL_BASE_CURVE);  // the median reads the unsmoothed copy
+            MedianSmooth(d->items, 0, d->workItems, WORKCHANNEL_BASE_CURVE, from, to, c.smoothDotCount,
+                         c.smoothDotStep, c.smoothStep, false);
+        } else {
+            BezieSmooth(d->items, 0, from, to, false, c.bezieSmoothPower, c.smoothStep);
+        }
+        d->FillTempValues(0);
+        d->fHasUnsavedChanges = true;
+        d->SaveToFile(args->out, false);
+        int changed = 0;
+        for (int i = 0; i < d->GetItemCount(); ++i)
+            changed += d->items[i][0].dt != before[i][0].dt;
+        aContext.Print({{"method", args->method},
+                        {"from", from},
+                        {"to", to},
+                        {"itemCount", d->GetItemCount()},
+                        {"changedItems", changed},
+                        {"out", args->out}});
+    });
+
+    auto* tangent =
+        aApp.add_subcommand("tangent", "Fit a tangent around one item as the one-point tool does");
+    tangent->add_option("FILE", args->file, "Experiment file")->required();
+    tangent->add_option("--at", args->at, "Item at the middle of the tangent")->required();
+    tangent->add_option("--curve", args->curve, "Curve to fit: dt or t")->check(CLI::IsMember({"dt", "t"}));
+    tangent->callback([&aContext, args] {
+        const auto d = Load(aContext, args->file);
+        if (args->curve == "t") d->mode = vm_view_T_by_time;
+        d->AddTangent(args->at);
+        if (d->tangents.GetItemCount() == 0) {
+            throw ECliError("Касательная в точке " + std::to_string(args->at) + " не построена: мало точек");
+        }
+        const auto* t = dynamic_cast<const TTangent*>(d->tangents.GetItemByIndex(0).value);
+        aContext.Print({{"fTangentType", t->fTangentType == ttForDiffTemp ? "ttForDiffTemp" : "ttForTemp"},
+                        {"x0", t->x0},
+                        {"x1", t->x1},
+                        {"x2", t->x2},
+                        {"tgA_Units", static_cast<double>(t->tgA_Units)},
+                        {"b_Units", static_cast<double>(t->b_Units)},
+                        {"tgA_Degrees", static_cast<double>(t->tgA_Degrees)},
+                        {"b_Degrees", static_cast<double>(t->b_Degrees)},
+                        {"tgA_Real", static_cast<double>(t->tgA_Real)},
+                        {"b_Real", static_cast<double>(t->b_Real)},
+                        {"points", t->fPointsUnits.size()}});
+    });
+}
+
+}  // namespace kalvero::cli

@@ -1,0 +1,281 @@
+#pragma once
+// One experiment: the samples of every channel (raw readings and calibrated values), the
+// descriptive data, the objects found on the curves, the work channels used by processing, a
+// one-step undo copy of channel 0 and the view state of the plot that shows it.
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/Config.h"
+#include "common/DateTime.h"
+#include "common/ObjectCollection.h"
+#include "data/ItemArray.h"
+#include "processing/CurveObjects.h"
+#include "processing/XYPoint.h"
+
+namespace kalvero {
+
+class TDataCanvas;
+
+enum TCurveMode : uint8_t {
+    vm_view_dT_by_time = 0,
+    vm_view_dT_by_temp = 1,
+    vm_scan_dT_by_time = 2,
+    vm_repaint_scan_dT_by_time = 3,
+    vm_optstate_draw_extra_temp = 4,
+    vm_scan_dT_by_temp = 5,
+    vm_repaint_scan_dT_by_temp = 6,
+    vm_view_dt_and_temp_by_time = 7,
+    vm_view_T_by_time = 8,
+    vm_scan_T_by_time = 9,
+    vm_repaint_scan_T_by_time = 10
+};
+
+enum TTimeScale : uint16_t { tmUnits = 0, tmSeconds = 1, tmMinutes = 60, tmHours = 3600 };
+enum TTempScale : uint8_t { tsUnits = 0, tsDegrees = 1 };
+enum TDiffTempScale : uint8_t { dtsUnits = 0, dtsDegrees = 1 };
+enum TAreaScale : uint8_t { asUnits = 0, asJole = 1, asJolePerGramm = 2 };
+
+// The file types the reader knows.
+enum TAppFileType : uint8_t { ftDSC = 0, ftBin = 1, ftBMP = 2, ftCSV = 3 };
+
+inline constexpr int WORKCHANNEL_BASE_CURVE = 0;
+inline constexpr int WORKCHANNEL_FIRST_DERIVATIVE = 1;
+inline constexpr int WORKCHANNEL_SECOND_DERIVATIVE = 2;
+inline constexpr int WORKCHANNEL_BASE_LINE = 3;
+inline constexpr int WORKCHANNELS_COUNT = 4;
+
+struct TChannelDescriptor {
+    std::string name;
+    TDataChannelType channelType = CHANNEL_TYPE_PERMANENT;
+    TColor diffTempCurveColor = 0;
+    TColor tempCurveColor = 0;
+    bool visible = true;
+    int32_t fScanEndPoint = 0;
+};
+
+// One draggable point of the plot, as drawing last placed it: x, y, x1, y1 are screen
+// coordinates including margins and paddings; objID, objSubID, pointID name the peak, its cut
+// line and the point. alowedModes holds bit m for every mode m in which it may be dragged.
+struct TScreenCoord {
+    TDragType dragType = DRAGTYPE_NONE;
+    uint16_t alowedModes = 0;
+    bool disableForAllModes = false;
+    TCutLineType objType = CUTLINE_VIRTUALBASELINE_DT;
+    int32_t x = 0, y = 0, x1 = 0, y1 = 0;
+    int32_t objID = 0, objSubID = 0, pointID = 0;
+};
+
+class EDataClassException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TDataClass {
+public:
+    // A new experiment sized for a whole run (endTime × frequency items) on the configured
+    // number of data channels, everything taken from gConfig.
+    explicit TDataClass(const std::string& aFileName = "");
+    ~TDataClass();  // the original's Destory
+    TDataClass(const TDataClass&) = delete;
+    TDataClass& operator=(const TDataClass&) = delete;
+
+    bool SameInstance(const TDataClass* aDataClass) const;
+    void SetAutorefresh(bool isRefresh) { fAutoRefresh = isRefresh; }
+    void SetCanvas(TDataCanvas* aCanvas) { fDataCanvas = aCanvas; }
+    TDataCanvas* GetCanvas() const { return fDataCanvas; }
+    void DoOnRefreshCanvas();
+
+    // Access.
+    int GetItemCount() const { return static_cast<int>(items.ItemCount()); }
+    int GetChannelCount() const { return static_cast<int>(items.ChannelCount()); }
+    double GetT(int aItemNo) const;
+    double GetDt(int aItemNo) const;
+    TItem GetItemCh0(int aItemIndex) const;
+    std::string GetTUnits() const;
+    std::string GetDtUnits() const;
+    double GetTimeDivider() const;
+    bool IsInDtRelatedMode() const;
+    bool IsInTRelatedMode() const;
+    bool IsTempBasedMode() const;
+    bool IsTimeBasedMode() const;
+    int ClipItemIndex(int aX) const;
+    int ClipX(int aX) const;
+    int ClipX1(int aX) const;
+    int ClipY(int aY) const;
+    int ClipY1(int aY) const;
+    int GetAfterScanBound(int aChannelNo) const;
+    void GetMinMaxTempOnRange(int aRangeBegin, int aRangeEnd, double& aMinTemp, double& aMaxTemp) const;
+
+    // Sizing and channels.
+    void SetItemsLength(int aLength, bool ClearAll);
+    int CreateCannel(const std::string& channelName, TDataChannelType channelType);
+    void CreateChannels();
+    void RemoveChannel(int numCh);
+    void RemoveTemporaryChannels();
+    void SetNumChannels(int aNewChCount);
+    void FillTempValues();
+    void FillTempValues(int aChNo);
+    void FillWorkChannelsTempValues(int aX1, int aX2);
+    void SetTZeroLine(double x);
+    void SetDTZeroLine(double aYoffset);
+    int ExpandTRange(int atValue, bool aSmoothRangeChange, bool& aRangeChanged, double aTMaxValue,
+                     double aTMinValue);
+    int ExpandDtRange(int aDtValue, bool aSmoothRangeChange, bool& aRangeChanged, double aDtMaxValue,
+                      double aDtMinValue, double atValue);
+    void SaveMargins();
+    void RestoreMargins();
+    void SwapMargins();
+    void ResetMargins(bool aCheckRanges);
+
+    // Clearing and the undo copy (the rest of the channel editing lives with the channel
+    // operations).
+    void ClearChannel(int ch);
+    void ClearWorkChannel(int ch);
+    // Whole samples of every item between channels and work channels. The copies into work
+    // channels do not mark the experiment changed.
+    void CopyToWorkChannel(int fromch, int toWorkCh);
+    void CopyWorkChannelToWorkChannel(int fromWorkCh, int toWorkCh);
+    void CopyFromWorkChannel(int fromWorkCh, int toch);
+    void ClearAll();
+    void CopyToBuffer();
+
+    // Objects on the curves.
+    void AddTangent(int x);
+    void AddTangent(int aX1, int aX2);
+    void AddBubble(int x);
+    void DelPeak(int number);
+    void DelPeaks(int a, int b);
+    void DelBubbles(int a, int b);
+    void DelTangents(int a, int b);
+    void ClearObjects();
+    // Items aX1 … aX2 − 1 (clipped) of channel 0 as points, through work channel 2 (smoothed with
+    // the configured window when aUseSmooth): x the item or, with aRealXUnits, seconds; y counts
+    // or, with aRealYUnits, degrees. dT and T versions.
+    TXYPoints DtItemsToXYPoints(int aX1, int aX2, bool aRealXUnits, bool aRealYUnits, bool aUseSmooth);
+    TXYPoints TItemsToXYPoints(int aX1, int aX2, bool aRealXUnits, bool aRealYUnits, bool aUseSmooth);
+
+    // Drawing (implemented with the plot rendering). Everything is drawn on fDataCanvas; without
+    // a surface the drawing operations do nothing. Pixels are graph coordinates: origin at the
+    // top-left corner of the graph rectangle, y downwards.
+    void Redraw();
+    void DrawGrid();
+    void DrawGraph();
+    void DrawPeaks();
+    void DrawBaseLine();
+    void FillCoords();
+    // Real-unit ranges, the layout copy and the scale factors. EDataClassException "Некорректные
+    // границы для <temperature channel>." when a temperature axis has no extent.
+    void AssignDrawMargins();
+    int GetScaledX(long double x) const;
+    int GetScaledY(long double y) const;
+    int GetScaledYr(long double y) const;
+    // The surface's picture (screen only): BMP under the name with ".bmp", TIFF under the name.
+    void ExportToBMP(const std::string& aFileName);
+    void ExportToTIFF(const std::string& aFileName);
+
+    // Files. aSaveOnlySelected writes items begXSel ... endXSel - 1.
+    void SaveToFile(const std::string& aFileName, bool aSaveOnlySelected);
+    // aStartChannel 0 replaces the content; a positive one appends the file's channels. The
+    // load's warnings are shown in a message box and kept in LastLoadWarnings().
+    void LoadFromFile(const std::string& aFileName, TAppFileType aFileType, int aStartChannel);
+    const std::vector<std::string>& LastLoadWarnings() const { return fLastLoadWarnings; }
+    // The FileVersion text of the last loaded header (empty for other layouts).
+    const std::string& LoadedFileVersion() const { return fLoadedFileVersion; }
+
+    // Identity and drawing surface.
+    uint32_t fInstanceId = 0;
+    float gridSize_X = 0, gridSize_Y = 0;
+    bool fAutoRefresh = true;
+    TDataCanvas* fDataCanvas = nullptr;
+    int32_t graphicWidth = 0, graphicHeight = 0, paddingTop = 0, paddingLeft = 0, paddingBottom = 0;
+    std::function<void(TDataClass&)> OnRefreshCanvas;
+
+    // Descriptive data.
+    std::string fFileName;
+    TDateTime fDateCreate = 0;
+    std::string fSampleName, fOperatorName, fLaboratoryName, fDescription;
+    double fSampleWeight = 0;
+    float fHeatSpeed = 0;
+    bool fWasSaved = false, fHasUnsavedChanges = false;
+
+    // Data.
+    TItemArray items;
+    uint8_t fCurrentChannelNo = 0, fFirstScanChannelNo = 0, fLastScanChannelNo = 0;
+    bool fWasFirstScan = false;
+    std::vector<TChannelDescriptor> descriptors;
+    TItemArray workItems{WORKCHANNELS_COUNT};  // always WORKCHANNELS_COUNT work samples per item
+    TItemArray undoItems{1};                   // the undo copy of channel 0: undoItems[i][0]
+    TObjectCollection bubbles{octArray}, tangents{octArray}, peaks{octArray};
+    std::vector<TScreenCoord> coords;  // [0]: the dT zero line, [1]: the T zero line, then cut-line points
+
+    // View window.
+    TCurveMode mode = vm_view_dT_by_time;
+    long double koeff_x = 0, koeff_y = 0, koeff_yr = 0;
+    int32_t begX = 0, endX = 0;
+    long double begXr = 0, endXr = 0;
+    int32_t begXSel = 0, endXSel = 0;
+    int32_t begX1 = 0, endX1 = 0, begXSel1 = 0, endXSel1 = 0;
+    int32_t begY = 0, endY = 0;
+    long double begYr = 0, endYr = 0;
+    int32_t begYSel = 0, endYSel = 0;
+    long double begYSelr = 0, endYSelr = 0;
+    int32_t begY1 = 0, endY1 = 0;
+    long double begYr1 = 0, endYr1 = 0;
+    int32_t begYSel1 = 0, endYSel1 = 0;
+    long double begYSelr1 = 0, endYSelr1 = 0;
+    uint32_t fTimeCounter = 0, fOldTimeCounter = 0;
+    float frequency = 10;
+    long double fPeriod = 100;
+    uint32_t fBegCalcInfo = 0, fEndCalcInfo = 0;
+    bool fShowStatistics = false, fShowCurveSelection = false, fShowLegend = false;
+    TTimeScale timeScale = tmSeconds;
+    TTempScale tempScale = tsUnits;
+    TDiffTempScale diffTempScale = dtsUnits;
+    TAreaScale areaScale = asUnits;
+    int32_t fTempMinValue = 0, fTempMaxValue = 0, fDiffTempMinValue = 0, fDiffTempMaxValue = 0;
+
+private:
+    void UpdateLegend() { fShowLegend = GetChannelCount() > 1; }
+    void FillChannelRange(int aChNo, size_t aFrom, size_t aTo);
+    void LoadHeaderFile(const std::string& aFileName, std::string_view aBytes, int aStartChannel,
+                        bool& aTempOverflow, bool& aDiffOverflow);
+    void LoadBinFile(const std::string& aFileName, std::string_view aBytes);
+    // Fills the tangent's three point lists from its item range on its own curve and fits them.
+    // False when the range holds fewer than two items.
+    bool FillTangent(class TTangent& aTangent);
+    // Items aX1 … aX2 − 1 (clipped) of channel 0 copied into work channel 2 and smoothed there;
+    // the stretch [first, end) that holds points.
+    std::pair<int, int> PrepareStretch(int aX1, int aX2, bool aForT, bool aRealYUnits, bool aUseSmooth);
+    TXYPoints StretchPoints(std::pair<int, int> aStretch, bool aForT, bool aRealXUnits,
+                            bool aRealYUnits) const;
+
+    std::vector<std::string> fLastLoadWarnings;
+    std::string fLoadedFileVersion;
+};
+
+// The configuration the experiments use (gConfig); raises EDataClassException when none is loaded.
+const TAppConfig& DataConfig();
+TAppConfig& MutableDataConfig();
+
+class EDataClassStatException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Statistics over the temperature of an experiment's channels.
+class TDataClassStat {
+public:
+    static double GetMaxTemp(const TDataClass* aDataClass, int aChannel, int aBegin, int aEnd);
+    static double GetMinTemp(const TDataClass* aDataClass, int aChannel, int aBegin, int aEnd);
+    // Over every channel, items 1 ... last: the extreme of all channels.
+    static double GetMaxTemp(const TDataClass* aDataClass);
+    static double GetMinTemp(const TDataClass* aDataClass);
+};
+
+}  // namespace kalvero

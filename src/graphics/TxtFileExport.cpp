@@ -1,0 +1,189 @@
+// Building the export table and writing it as delimited text.
+
+#include "graphics/TxtFileExport.h"
+
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+
+#include "common/Cp1251.h"
+#include "common/FileUtil.h"
+#include "common/MathProcs.h"
+#include "common/Procs.h"
+#include "data/DataClass.h"
+
+namespace kalvero {
+namespace {
+
+// The four exported views; scan and repaint modes export as the view they draw, the transient
+// temperature pass of the combined view as temperature by time.
+TCurveMode ExportMode(TCurveMode aMode) {
+    switch (aMode) {
+        case vm_scan_dT_by_time:
+        case vm_repaint_scan_dT_by_time:
+            return vm_view_dT_by_time;
+        case vm_scan_dT_by_temp:
+        case vm_repaint_scan_dT_by_temp:
+            return vm_view_dT_by_temp;
+        case vm_optstate_draw_extra_temp:
+        case vm_scan_T_by_time:
+        case vm_repaint_scan_T_by_time:
+            return vm_view_T_by_time;
+        default:
+            return aMode;
+    }
+}
+
+// A calibrated value as the decimal number its 32-bit float stands for (25.3, not 25.29999924).
+double FloatValue(float aValue) {
+    char text[32];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, aValue);
+    double d = aValue;
+    if (ec == std::errc()) std::from_chars(text, end, d);
+    return d;
+}
+
+std::string TimeUnit(TTimeScale aScale) {
+    switch (aScale) {
+        case tmSeconds:
+            return "сек.";
+        case tmMinutes:
+            return "мин.";
+        case tmHours:
+            return "час.";
+        default:
+            return "отсч.";
+    }
+}
+
+int ParseStep(const std::string& aText) {
+    std::string s = aText;
+    s.erase(0, s.find_first_not_of(' '));
+    s.erase(s.find_last_not_of(' ') + 1);
+    int value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size())
+        throw ETxtFileExportException("'" + aText + "' is not a valid integer value");
+    return value;
+}
+
+}  // namespace
+
+TTxtFileExport::TTxtFileExport(const TDataClass& aDataClass, const std::string& aFileName,
+                               bool aShowExcelExport)
+    : fFileName(aFileName), fDataClass(&aDataClass), fShowExcelExport(aShowExcelExport) {
+    if (fShowExcelExport) options.decimalSeparator = ".";
+}
+
+std::string TTxtFileExport::Separator() const {
+    return options.columnSeparator == "TAB" ? std::string("\t") : options.columnSeparator;
+}
+
+std::string TTxtFileExport::Caption() const {
+    return fShowExcelExport ? "Экспорт в Excel" : "Сохранение в текстовый файл";
+}
+
+void TTxtFileExport::BuildTable() {
+    const TDataClass& d = *fDataClass;
+    const TAppConfig& c = DataConfig();
+    if (options.step == "0") options.step = "1";
+    const int step = options.decimation ? std::max(1, ParseStep(options.step)) : 1;
+    const TCurveMode mode = ExportMode(d.mode);
+    const bool byTemp = mode == vm_view_dT_by_temp;
+
+    if (byTemp) {
+        fStartIndex = d.begX1, fStopIndex = d.endX1;
+    } else if (options.selectedArea) {
+        fStartIndex = d.begXSel, fStopIndex = d.endXSel;
+    } else {
+        fStartIndex = d.begX, fStopIndex = d.endX;
+    }
+    // The view ranges may reach past the samples (a selection ends one past its last item).
+    fStartIndex = std::max(fStartIndex, 0);
+    fStopIndex = std::min(fStopIndex, d.GetItemCount() - 1);
+
+    const char point = options.decimalSeparator.empty() ? ',' : options.decimalSeparator[0];
+    const int digits = options.decimals < 0 ? -1 : std::min(options.decimals, 10);
+    auto number = [&](double v) { return StrNEx(v, digits, point); };
+    const double divider = d.GetTimeDivider();
+    auto timeText = [&](int i) { return d.timeScale != tmUnits ? number(i / divider) : std::to_string(i); };
+    auto tValue = [&](const TItem& s) { return d.tempScale == tsDegrees ? FloatValue(s.tc) : s.t; };
+    auto tText = [&](const TItem& s) {
+        return d.tempScale == tsDegrees ? number(FloatValue(s.tc)) : std::to_string(s.t);
+    };
+    auto dtText = [&](const TItem& s) {
+        return d.diffTempScale == dtsDegrees ? number(FloatValue(s.dtc)) : std::to_string(s.dt);
+    };
+
+    fData.clear();
+    fUse3Columns = mode == vm_view_dt_and_temp_by_time;
+    fHasHeader = options.includeHeader;
+    if (fHasHeader) {
+        const std::string timeLabel = "Время, " + TimeUnit(d.timeScale);
+        const std::string tLabel = c.tempChannelShortName + ", " + d.GetTUnits();
+        const std::string dtLabel = c.diffChannelShortName + ", " + d.GetDtUnits();
+        switch (mode) {
+            case vm_view_dT_by_time:
+                fData.push_back({timeLabel, dtLabel, "", ""});
+                break;
+            case vm_view_T_by_time:
+                fData.push_back({timeLabel, tLabel, "", ""});
+                break;
+            case vm_view_dT_by_temp:
+                fData.push_back({tLabel, dtLabel, "", ""});
+                break;
+            default:
+                fData.push_back({timeLabel, dtLabel, tLabel, ""});
+                break;
+        }
+    }
+    for (int64_t i = fStartIndex; i <= fStopIndex; i += step) {
+        const int item = static_cast<int>(i);
+        const TItem& s = d.items[item][0];
+        switch (mode) {
+            case vm_view_dT_by_time:
+                fData.push_back({timeText(item), dtText(s), "", ""});
+                break;
+            case vm_view_T_by_time:
+                fData.push_back({timeText(item), tText(s), "", ""});
+                break;
+            case vm_view_dT_by_temp:
+                if (Between(static_cast<double>(d.begXSel), static_cast<double>(d.endXSel), tValue(s)))
+                    fData.push_back({tText(s), dtText(s), "", ""});
+                break;
+            default:
+                fData.push_back({timeText(item), dtText(s), tText(s), ""});
+                break;
+        }
+    }
+}
+
+std::vector<std::string> TTxtFileExport::Preview() const {
+    std::vector<std::string> lines;
+    const std::string sep = Separator();
+    for (size_t k = 0; k < fData.size() && k < 10; ++k) {
+        const RExportRow& r = fData[k];
+        lines.push_back(r.col1 + sep + r.col2 + (fUse3Columns ? sep + r.col3 : ""));
+    }
+    return lines;
+}
+
+void TTxtFileExport::SaveToFile() const {
+    try {
+        const std::string sep = Separator();
+        std::string text;
+        text.reserve(fData.size() * 24);
+        for (const RExportRow& r : fData) {
+            text += r.col1;
+            text += sep;
+            text += r.col2;
+            if (fUse3Columns) text += sep + r.col3;
+            text += "\r\n";
+        }
+        WriteFileAtomic(fFileName, Utf8ToCp1251(text));
+    } catch (const std::exception& e) {
+        throw ETxtFileExportException(std::string("Ошибка при сохранении файла: ") + e.what());
+    }
+}
+
+}  // namespace kalvero

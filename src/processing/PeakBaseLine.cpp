@@ -1,0 +1,218 @@
+// Preparing the work channels and finding the base line under the thermal effects.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "common/Logger.h"
+#include "common/MathProcs.h"
+#include "common/UiHooks.h"
+#include "processing/MathUtils.h"
+#include "processing/PeakUtils.h"
+#include "processing/ScanCore.h"
+#include "processing/SmoothCore.h"
+
+namespace kalvero {
+namespace {
+
+using processing::TBufferView;
+using processing::TItemView;
+
+TItemView DtOf(const TItemArray& aItems, int aChannel) {
+    return TItemView(const_cast<TItemArray&>(aItems), aChannel, false);
+}
+
+}  // namespace
+
+processing::TBufferView TPeakUtils::ViewOf(TWorkCopy& aCopy, int aWorkChannel) {
+    return processing::TBufferView(aCopy.dt[aWorkChannel].get(), aCopy.count);
+}
+
+void TPeakUtils::Prepare(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar) {
+    TDataClass& d = *fDataClass;
+    const int count = d.GetItemCount();
+    const double f = d.frequency;
+    const int64_t lo = std::max<int64_t>(0, Round(aRangeStart - 50 * f));
+    const int64_t hi = std::min<int64_t>(count - 1, aRangeEnd + Round(50 * f));
+    aCopy.count = count;
+    for (auto& channel : aCopy.dt)
+        channel.reset(new int32_t[static_cast<size_t>(count)]);
+    int32_t* s0 = aCopy.dt[WORKCHANNEL_BASE_CURVE].get();
+    {
+        const size_t stride = d.items.ChannelCount();
+        const TItem* src = d.items.Data();
+        for (int64_t i = 0; i < count; ++i, src += stride)
+            s0[i] = src->dt;
+    }
+    const TBufferView v0 = ViewOf(aCopy, WORKCHANNEL_BASE_CURVE);
+    const TBufferView v1 = ViewOf(aCopy, WORKCHANNEL_FIRST_DERIVATIVE);
+    const TBufferView v2 = ViewOf(aCopy, WORKCHANNEL_SECOND_DERIVATIVE);
+    // Over part of the record the smoothing reads what work channels 1 and 2 held before; over
+    // the whole of it both are written in full before they are read.
+    if (lo > 0 || hi < count - 1) {
+        const TItem* w = d.workItems.Data();
+        for (int64_t i = 0; i < count; ++i, w += WORKCHANNELS_COUNT) {
+            v1[i] = w[WORKCHANNEL_FIRST_DERIVATIVE].dt;
+            v2[i] = w[WORKCHANNEL_SECOND_DERIVATIVE].dt;
+        }
+    }
+    if (count == 0) return;
+
+    // Zeros at the end of the range (a run stopped early) take the last real value.
+    if (v0[hi] == 0) {
+        int64_t j = hi;
+        while (j > lo && v0[j] == 0)
+            --j;
+        for (int64_t k = j + 1; k <= hi; ++k)
+            v0[k] = v0[j];
+    }
+    // The first second of a record is the converter settling: it is flattened. A record shorter
+    // than a second is flattened to its last item.
+    int64_t k = std::min<int64_t>(Round(f), count - 1);
+    while (v0[k] == 0 && k < count - 1)
+        ++k;
+    for (int64_t i = 0; i < k; ++i)
+        v0[i] = v0[k];
+
+    const auto dotCount = static_cast<int>(Round(f));
+    const auto dotStep = static_cast<int>(Round(LLimR(1, f / 10)));
+    const processing::TWindowParams window{lo, hi, dotCount, dotStep, dotStep};
+    const long double range = f / 5;
+    processing::AverageSmoothCore(v0, window);
+    processing::DerivativePass(v0, v1, lo, hi, range);
+    processing::AverageSmoothCore(v1, window);
+    processing::BezieSmoothCore(v1, lo, hi, dotCount, dotStep, processing::BezierSmoothRows(dotCount),
+                                aProgressBar);
+    processing::DerivativePass(v1, v2, lo, hi, range);
+    processing::AverageSmoothCore(v2, window);
+}
+
+void TPeakUtils::Store(const TWorkCopy& aCopy, bool aBaseLine) {
+    TDataClass& d = *fDataClass;
+    const size_t count =
+        std::min({d.items.ItemCount(), d.workItems.ItemCount(), static_cast<size_t>(aCopy.count)});
+    const size_t stride = d.items.ChannelCount();
+    const TItem* src = d.items.Data();
+    TItem* w = d.workItems.Data();
+    for (size_t i = 0; i < count; ++i, src += stride, w += WORKCHANNELS_COUNT) {
+        w[WORKCHANNEL_BASE_CURVE] = *src;
+        w[WORKCHANNEL_BASE_CURVE].dt = aCopy.dt[WORKCHANNEL_BASE_CURVE][i];
+        w[WORKCHANNEL_FIRST_DERIVATIVE].dt = aCopy.dt[WORKCHANNEL_FIRST_DERIVATIVE][i];
+        w[WORKCHANNEL_SECOND_DERIVATIVE].dt = aCopy.dt[WORKCHANNEL_SECOND_DERIVATIVE][i];
+        if (aBaseLine) {
+            w[WORKCHANNEL_BASE_LINE] = w[WORKCHANNEL_BASE_CURVE];
+            w[WORKCHANNEL_BASE_LINE].dt = aCopy.dt[WORKCHANNEL_BASE_LINE][i];
+        }
+    }
+}
+
+void TPeakUtils::PrepareDerivatives(int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar) {
+    if (fDataClass->GetItemCount() == 0) return;
+    ShowMessage("Подготовка данных...");
+    struct THide {
+        const TPeakUtils* self;
+        ~THide() { self->HideProgress(); }
+    } hide{this};
+    TWorkCopy copy;
+    Prepare(copy, aRangeStart, aRangeEnd, aProgressBar);
+    Store(copy, false);
+}
+
+bool TPeakUtils::DetectBaseLine(int aRangeStart, int aRangeEnd, TUiHooks* aPBar) {
+    TWorkCopy copy;
+    return DetectBaseLine(copy, aRangeStart, aRangeEnd, aPBar);
+}
+
+bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHooks* aPBar) {
+    TDataClass& d = *fDataClass;
+    Log("Detecting base line, using detectBaseLineLimit " + std::to_string(fConfig->detectBaseLineLimit));
+    {
+        ShowMessage("Подготовка данных...");
+        struct THide {
+            const TPeakUtils* self;
+            ~THide() { self->HideProgress(); }
+        } hide{this};
+        Prepare(aCopy, aRangeStart, aRangeEnd, aPBar);
+    }
+    d.RemoveTemporaryChannels();
+    // Shows a work channel as a temporary channel of the experiment.
+    const auto showWorkChannel = [&](const char* aName, int aWorkChannel) {
+        const int channel = d.CreateCannel(aName, CHANNEL_TYPE_TEMPORARY) - 1;
+        d.CopyFromWorkChannel(aWorkChannel, channel);
+        d.FillTempValues(channel);
+    };
+    if (fConfig->debugMode) {
+        Store(aCopy, false);
+        showWorkChannel("Исходная кривая", WORKCHANNEL_BASE_CURVE);
+        showWorkChannel("Первая производная", WORKCHANNEL_FIRST_DERIVATIVE);
+        showWorkChannel("Вторая производная", WORKCHANNEL_SECOND_DERIVATIVE);
+        d.FillWorkChannelsTempValues(aRangeStart, aRangeEnd);
+    }
+    ShowMessage("Определение базовой линии...");
+    struct THide {
+        const TPeakUtils* self;
+        ~THide() { self->HideProgress(); }
+    } hide{this};
+    const TBufferView curve = ViewOf(aCopy, WORKCHANNEL_BASE_CURVE);
+    const TBufferView first = ViewOf(aCopy, WORKCHANNEL_FIRST_DERIVATIVE);
+    const TBufferView line = ViewOf(aCopy, WORKCHANNEL_BASE_LINE);
+    std::copy_n(aCopy.dt[WORKCHANNEL_BASE_CURVE].get(), aCopy.count, aCopy.dt[WORKCHANNEL_BASE_LINE].get());
+    const int64_t quiet = Round(static_cast<double>(d.frequency));
+    const bool found = processing::LayBaseLine(curve, first, line, aRangeStart, aRangeEnd,
+                                               fConfig->detectBaseLineLimit, quiet);
+    if (found) {
+        const double f = d.frequency;
+        const int power = static_cast<int>(Round(f));
+        processing::BezieSmoothCore(line, aRangeStart, aRangeEnd, power,
+                                    static_cast<int>(Round(LLimR(1, f / 10))),
+                                    processing::BezierSmoothRows(power), aPBar);
+    }
+    Store(aCopy, true);
+    if (!found) return false;
+    if (fConfig->debugMode) showWorkChannel("Расчётная базовая линия", WORKCHANNEL_BASE_LINE);
+    Log("Base line detected");
+    return true;
+}
+
+bool TPeakUtils::FillBaseLine(int aRangeStart, int aRangeEnd, int aDetectLimit) {
+    TDataClass& d = *fDataClass;
+    d.CopyWorkChannelToWorkChannel(WORKCHANNEL_BASE_CURVE, WORKCHANNEL_BASE_LINE);
+    const TItemArray& w = d.workItems;
+    return processing::LayBaseLine(DtOf(w, WORKCHANNEL_BASE_CURVE), DtOf(w, WORKCHANNEL_FIRST_DERIVATIVE),
+                                   DtOf(w, WORKCHANNEL_BASE_LINE), aRangeStart, aRangeEnd, aDetectLimit,
+                                   Round(static_cast<double>(d.frequency)));
+}
+
+bool TPeakUtils::FindSegmentByLessThan(int aRangeStart, int aRangeEnd, float aValueDuration,
+                                       long double aValue, const TItemArray& aItems, int aItemsChannel,
+                                       int& aResult) const {
+    const int64_t duration = Round(static_cast<double>(fDataClass->frequency) * aValueDuration);
+    return processing::FindQuietRun(DtOf(aItems, aItemsChannel), aRangeStart, aRangeEnd, duration,
+                                    static_cast<double>(aValue), aResult);
+}
+
+bool TPeakUtils::IterateToBeginOfGreaterThan(int aRangeStart, int aRangeEnd, long double aLowValue,
+                                             long double aHighValue, TThreeStateBoolean aPositive,
+                                             const TItemArray& aItems, int aItemsChannel, int& aResHigh,
+                                             int& aResLow, bool& aResPositive) const {
+    if (aHighValue < aLowValue) throw EPeakUtilsException(" aLowValue>aHighValue");
+    const int sign = aPositive == tsTrue ? 1 : (aPositive == tsFalse ? -1 : 0);
+    return processing::FindExcursion(DtOf(aItems, aItemsChannel), aRangeStart, aRangeEnd,
+                                     static_cast<double>(aLowValue), static_cast<double>(aHighValue), sign,
+                                     aResHigh, aResLow, aResPositive);
+}
+
+bool TPeakUtils::IterateToBeginOfLessThan(int aRangeStart, int aRangeEnd, long double aValue,
+                                          const TItemArray& aItems, int aItemsChannel, int& aResult) const {
+    return processing::FindBelow(DtOf(aItems, aItemsChannel), aRangeStart, aRangeEnd,
+                                 static_cast<double>(aValue), aResult);
+}
+
+bool TPeakUtils::IterateToMaxValueWithPolarity(int aRangeStart, int aRangeEnd, bool aPositive,
+                                               const TItemArray& aItems, int aItemsChannel,
+                                               int& aResult) const {
+    // The derivative channel carries the inverted slope: a rising flank is negative.
+    return processing::FindLargest(DtOf(aItems, aItemsChannel), aRangeStart, aRangeEnd, aPositive, aResult);
+}
+
+}  // namespace kalvero

@@ -1,0 +1,237 @@
+// Peak detection over a range and the construction of one peak.
+
+#include "processing/PeakUtils.h"
+
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+#include "common/Logger.h"
+#include "common/MathProcs.h"
+#include "common/UiHooks.h"
+#include "processing/MathUtils.h"
+#include "processing/Peak.h"
+#include "processing/SampleView.h"
+
+namespace kalvero {
+namespace {
+
+// "peak" and a random number in 0 … 2147483646 that no peak of the collection carries yet: two
+// peaks under one key would be removed together.
+std::string NewPeakKey(const TObjectCollection& aPeaks) {
+    static std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<int32_t> number(0, 2147483646);
+    for (;;) {
+        std::string key = "peak" + std::to_string(number(random));
+        bool used = false;
+        for (int k = 0; k < aPeaks.GetItemCount() && !used; ++k)
+            used = aPeaks.GetItemByIndex(k).key == key;
+        if (!used) return key;
+    }
+}
+
+TCutLine MakeLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TCutLineType aType, TDragType aDrag) {
+    TCutLine line;
+    line.points.resize(2);
+    line.points[0].x = x1, line.points[0].y = y1;
+    line.points[1].x = x2, line.points[1].y = y2;
+    line.lineType = aType;
+    line.dragType = aDrag;
+    return line;
+}
+
+}  // namespace
+
+TPeakUtils::TPeakUtils(TDataClass& aDataClass, const TAppConfig& aConfig, TLogger* aLogger,
+                       TUiHooks* aProgressForm)
+    : fDataClass(&aDataClass), fProgressForm(aProgressForm), fConfig(&aConfig), fLogger(aLogger) {}
+
+void TPeakUtils::Log(const std::string& aMessage) const {
+    if (fLogger) fLogger->Debug("TPeakUtils", aMessage);
+}
+
+void TPeakUtils::ShowMessage(const std::string& aText) const {
+    if (fProgressForm) fProgressForm->ProgressStart(aText, 0);
+}
+
+void TPeakUtils::HideProgress() const {
+    if (fProgressForm) fProgressForm->ProgressFinish();
+}
+
+void TPeakUtils::DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar) {
+    TDataClass& d = *fDataClass;
+    const int count = d.GetItemCount();
+    if (count == 0) return;
+    int start = d.ClipItemIndex(aRangeStart), end = d.ClipItemIndex(aRangeEnd);
+    Order(start, end);
+    const int low = fConfig->detectPeakLowLimit, high = fConfig->detectPeakHighLimit;
+    Log("Start detecting peaks. DetectPeakLowLimit=" + std::to_string(low) +
+        ", DetectPeakHighLimit=" + std::to_string(high));
+    // No deviation is below a limit of 0 or less: no peak can start, and every item above the
+    // high limit would walk back to the first item of the record in vain.
+    if (low <= 0) {
+        Log("DetectPeakLowLimit must be positive: no peak can be found");
+        return;
+    }
+    TWorkCopy copy;
+    if (!DetectBaseLine(copy, start, end, aPBar)) {
+        Log("Base line was not detected");
+        return;
+    }
+    ShowMessage("Определение пиков...");
+    struct THide {
+        const TPeakUtils* self;
+        ~THide() { self->HideProgress(); }
+    } hide{this};
+
+    // The peak ends where the curve is back within half the start threshold of the base line.
+    const int endLevel = LLim(1, low / 2);
+    // The work channels hold the same values; their copies are scanned faster.
+    const int32_t* curve = copy.dt[WORKCHANNEL_BASE_CURVE].get();
+    const int32_t* line = copy.dt[WORKCHANNEL_BASE_LINE].get();
+    const auto deviation = [curve, line](int i) {
+        return std::llabs(static_cast<int64_t>(curve[i]) - line[i]);
+    };
+    int i = start;
+    while (i < end) {
+        i = HLLim(start, end, i);
+        if (deviation(i) > high) {
+            Log("Seems like peak start (deviation from base curve more than detectPeakHighLimit");
+            const int oldi = i;
+            bool found = false;
+            while (i != 0) {
+                found = deviation(i) < low;
+                --i;
+                if (found) break;
+            }
+            if (!found) {
+                i = oldi;
+            } else {
+                const int peakStart = i;
+                Log("Peak start found at " + std::to_string(peakStart));
+                i = oldi;
+                found = false;
+                while (i + 1 != count) {
+                    found = deviation(i) < endLevel;
+                    ++i;
+                    if (found) break;
+                }
+                if (found) {
+                    Log("Peak end found at " + std::to_string(i));
+                    AddPeak(peakStart, i, false);
+                } else {
+                    Log("Peak end was not found");
+                }
+            }
+        }
+        ++i;
+    }
+}
+
+TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode) {
+    TDataClass& d = *fDataClass;
+    if (d.GetItemCount() == 0) return nullptr;
+    int b = d.ClipItemIndex(aPeakStart), e = d.ClipItemIndex(aPeakEnd);
+    Order(b, e);
+    if (e == b) return nullptr;  // no width, no area
+    const auto y = [&d](int64_t x) { return d.items[static_cast<size_t>(x)][0].dt; };
+
+    auto peak = std::make_unique<TStandardPeak>(d.items, d.frequency);
+    TPeak& p = *peak;
+    p.actualMode = d.mode;
+    p.begX = b;
+    p.endX = e;
+    p.cutType = PEAK_CUTTYPE_FULLAREA;
+    const int32_t baseRightY = fConfig->peakBaseLineType == PEAK_BASELINE_HORIZONTAL ? y(b) : y(e);
+    p.cutLines.push_back(MakeLine(b, d.fDiffTempMinValue, b, d.fDiffTempMaxValue, CUTLINE_PEAKLEFTMARGIN,
+                                  DRAGTYPE_X_moveXfixedY));
+    p.cutLines.push_back(MakeLine(e, d.fDiffTempMinValue, e, d.fDiffTempMaxValue, CUTLINE_PEAKRIGHTMARGIN,
+                                  DRAGTYPE_X_moveXfixedY));
+    p.cutLines.push_back(MakeLine(b, y(b), e, baseRightY, CUTLINE_PEAKBASELINE, DRAGTYPE_XY_moveYfixedX));
+    if (aHandMode) PrepareDerivatives(b, e, nullptr);
+
+    p.CalcPeakTop();
+    const int top = p.top;
+    const int32_t topY1 =
+        processing::RoundToInt32(LineInterp(b, y(b), e, y(e), top));  // always the sloped chord
+    const int32_t topY0 = y(top);
+    p.cutLines.push_back(
+        MakeLine(top, topY0, top, topY1, CUTLINE_PEAKTOP, DRAGTYPE_pointXrangeY_moveXfixedY));
+    p.fullAreaStartPoint = {top, topY1};
+    p.CalcCenterPoint();
+
+    // The onset tangent l1.
+    TLine l1;
+    int tangentX = -1;
+    bool tangentFound = false;
+    if (fConfig->tangentDetectType == TANGENT_DETECT_TYPE_INFLECTION) {
+        tangentFound = IterateToMaxValueWithPolarity(b, top, p.state == PEAK_STATE_UP, d.workItems,
+                                                     WORKCHANNEL_FIRST_DERIVATIVE, tangentX);
+        if (!tangentFound) tangentX = b + (top - b) / 2;
+        // A chord over a tenth of the rise around the steepest point, at least one item each way:
+        // a rise of fewer than 20 items would otherwise give a single point and no line.
+        const int half = LLim(1, (top - b) / 10 / 2);
+        const int xa = d.ClipItemIndex(tangentX - half), xb = d.ClipItemIndex(tangentX + half);
+        l1 = {static_cast<long double>(xa), static_cast<long double>(y(xa)), static_cast<long double>(xb),
+              static_cast<long double>(y(xb))};
+    } else if (fConfig->tangentDetectType == TANGENT_DETECT_TYPE_TOUCH) {
+        const int32_t baseStartY = p.cutLines[PEAK_LINE_BASE].points[0].y;
+        const int64_t probeEnd = static_cast<int64_t>(y(top)) + (p.state == PEAK_STATE_UP ? 5 : -5);
+        const TLine probe{static_cast<long double>(top - 50), static_cast<long double>(baseStartY),
+                          static_cast<long double>(top), static_cast<long double>(probeEnd)};
+        const Trpoint touch = LineCurveIntersect(probe, d, b, top);
+        const bool touched = touch.x != -1 && touch.y != -1;
+        l1 = {static_cast<long double>(top), static_cast<long double>(y(top)),
+              touched ? static_cast<long double>(Round(static_cast<double>(touch.x))) : b,
+              touched ? static_cast<long double>(Round(static_cast<double>(touch.y))) : baseStartY};
+        tangentX = static_cast<int>(Round(static_cast<double>(touch.x)));
+        tangentFound = touch.x > -1;
+    }
+
+    // Onset: where l1 meets the base line. Lines that do not meet (parallel, or no tangent at all)
+    // or meet outside the margins put it on the base line's first point.
+    const TCoordPoint& base0 = p.cutLines[PEAK_LINE_BASE].points[0];
+    const TCoordPoint& base1 = p.cutLines[PEAK_LINE_BASE].points[1];
+    const TLine baseLine{static_cast<long double>(base0.x), static_cast<long double>(base0.y),
+                         static_cast<long double>(base1.x), static_cast<long double>(base1.y)};
+    TXYPoint onset;
+    const bool crosses = TryLineIntersect(l1, baseLine, onset);
+    const bool invalid = !crosses || onset.x < b || onset.x > e;
+    if (invalid) onset = {static_cast<long double>(base0.x), static_cast<long double>(base0.y)};
+    const auto onsetX = static_cast<int32_t>(Round(static_cast<double>(onset.x)));
+    if (tangentFound) {
+        TCutLine tangent = MakeLine(onsetX, static_cast<int32_t>(Round(static_cast<double>(onset.y))),
+                                    tangentX, y(tangentX), CUTLINE_TANGENT, DRAGTYPE_XY_moveXcrossedY);
+        tangent.invalid = invalid;
+        p.cutLines.push_back(tangent);
+    }
+
+    int bubbleX = b;
+    if (fConfig->areaBeginCalcType == 1) {
+        bubbleX = HLLim(b, e, onsetX);
+    } else if (fConfig->areaBeginCalcType != 0) {
+        bubbleX = onsetX + static_cast<int>(Round((top - onsetX) / 2.0));
+    }
+    d.AddBubble(bubbleX);
+
+    p.cutType = PEAK_CUTTYPE_FULLAREA;
+    p.active = true;
+    p.CalcPeakIntegration();
+    TPeak* added = peak.get();
+    d.peaks.AddItem(NewPeakKey(d.peaks), peak.release());
+    return added;
+}
+
+TPeak* TPeakUtils::AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar) {
+    PrepareDerivatives(peakStart, peakEnd, PBar);
+    return AddPeak(peakStart, peakEnd, true);
+}
+
+void TPeakUtils::CalcPeaks() {
+    for (int k = 0; k < fDataClass->peaks.GetItemCount(); ++k) {
+        if (auto* peak = dynamic_cast<TPeak*>(fDataClass->peaks.GetItemByIndex(k).value))
+            peak->CalcPeakIntegration();
+    }
+}
+
+}  // namespace kalvero

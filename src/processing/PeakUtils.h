@@ -1,0 +1,100 @@
+#pragma once
+// Peak detection on the dT curve of an experiment: four work channels are prepared (the smoothed
+// curve, its first and second derivatives, a computed base line), peaks are found where the
+// curve leaves the base line by more than a threshold, and each is built with its margins, base
+// line, top line, onset tangent and marker. Everything works on channel 0 in raw counts.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "data/DataClass.h"
+
+namespace kalvero {
+
+class TLogger;
+class TPeak;
+class TUiHooks;
+namespace processing {
+class TBufferView;
+}
+
+inline constexpr uint8_t PEAK_BASELINE_INTERPOLATED = 0;  // base line from curve point to curve point
+inline constexpr uint8_t PEAK_BASELINE_HORIZONTAL = 1;    // base line level with its left point
+inline constexpr uint8_t PEAK_AREA_TYPE_RAW = 0;          // area as a plain sum of counts
+inline constexpr uint8_t PEAK_AREA_TYPE_BYTIME = 1;       // area as a time integral
+inline constexpr uint8_t TANGENT_DETECT_TYPE_INFLECTION = 0;
+inline constexpr uint8_t TANGENT_DETECT_TYPE_TOUCH = 1;
+
+enum TThreeStateBoolean : uint8_t { tsTrue = 0, tsFalse = 1, tsUnspecified = 2 };
+
+class TPeakUtils {
+public:
+    // None of the four is owned. aLogger and aProgressForm may be null.
+    TPeakUtils(TDataClass& aDataClass, const TAppConfig& aConfig, TLogger* aLogger, TUiHooks* aProgressForm);
+
+    // Automatic detection over items aRangeStart … aRangeEnd (clipped to the record); adds the
+    // peaks found to the experiment. aPBar, when given, shows the progress of the smoothing.
+    void DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar = nullptr);
+    // Builds and registers one peak between two items (clipped, ordered). With aHandMode the work
+    // channels are prepared first. The peak added, or null when the margins leave it no width.
+    TPeak* AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode);
+    TPeak* AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar = nullptr);
+    // Re-integrates every peak of the experiment.
+    void CalcPeaks();
+
+    // The steps of detection, public for the tools that show them.
+    void PrepareDerivatives(int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar);
+    bool DetectBaseLine(int aRangeStart, int aRangeEnd, TUiHooks* aPBar);
+    bool FillBaseLine(int aRangeStart, int aRangeEnd, int aDetectLimit);
+
+    // Scans of the dt field of one channel of aItems over aRangeStart … aRangeEnd − 1.
+    // A run of more than `frequency` × aValueDuration items with |v| < aValue; aResult its end.
+    bool FindSegmentByLessThan(int aRangeStart, int aRangeEnd, float aValueDuration, long double aValue,
+                               const TItemArray& aItems, int aItemsChannel, int& aResult) const;
+    // The next excursion beyond aHighValue of the given sign: aResHigh its first item beyond the
+    // level, aResLow the last item at or below aLowValue before it, aResPositive its sign.
+    // EPeakUtilsException " aLowValue>aHighValue" for reversed levels.
+    bool IterateToBeginOfGreaterThan(int aRangeStart, int aRangeEnd, long double aLowValue,
+                                     long double aHighValue, TThreeStateBoolean aPositive,
+                                     const TItemArray& aItems, int aItemsChannel, int& aResHigh, int& aResLow,
+                                     bool& aResPositive) const;
+    // The first item with |v| < aValue.
+    bool IterateToBeginOfLessThan(int aRangeStart, int aRangeEnd, long double aValue,
+                                  const TItemArray& aItems, int aItemsChannel, int& aResult) const;
+    // The item of largest |v| among v < 0 (aPositive) or v >= 0 (not aPositive); the first wins.
+    bool IterateToMaxValueWithPolarity(int aRangeStart, int aRangeEnd, bool aPositive,
+                                       const TItemArray& aItems, int aItemsChannel, int& aResult) const;
+
+private:
+    // The dt values of the four work channels while detection works on them: contiguous copies,
+    // which the passes walk far faster than the interleaved work items.
+    struct TWorkCopy {
+        // Left uninitialised: every item is written before it is read, and zeroing a record of
+        // ten million items four times over would cost as much as a smoothing pass.
+        std::array<std::unique_ptr<int32_t[]>, WORKCHANNELS_COUNT> dt;
+        int64_t count = 0;
+    };
+    static processing::TBufferView ViewOf(TWorkCopy& aCopy, int aWorkChannel);
+    void Prepare(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar);
+    bool DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHooks* aPBar);
+    // Writes the copies into the work channels in one pass: work channel 0 becomes channel 0 with
+    // the prepared dt, channels 1 and 2 take their dt, and with aBaseLine channel 3 becomes work
+    // channel 0 with the base line's dt.
+    void Store(const TWorkCopy& aCopy, bool aBaseLine);
+    void Log(const std::string& aMessage) const;
+    void ShowMessage(const std::string& aText) const;
+    void HideProgress() const;
+
+    TDataClass* fDataClass;
+    TUiHooks* fProgressForm;
+    const TAppConfig* fConfig;
+    TLogger* fLogger;
+};
+
+class EPeakUtilsException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace kalvero

@@ -1,0 +1,138 @@
+// The simulated DSC cell behind the simulated drivers: its physics and its settings, and the
+// calibration table that ships for its sensor.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "calibration/TempCalibration.h"
+#include "simcell/SimConfig.h"
+#include "simcell/SimulatedCell.h"
+#include "support/TestConfig.h"
+
+using namespace kalvero;
+using namespace kalvero::sim;
+
+namespace {
+
+// The cell heated from room temperature for aSeconds.
+TSimulatedCell HeatFor(const TSimConfig& aConfig, double aSeconds) {
+    TSimulatedCell cell(aConfig);
+    cell.SetHeater(true);
+    cell.AdvanceTo(aSeconds);
+    return cell;
+}
+
+// Area (K·s) of the pans' temperature difference (without the pair's drift) above its value at
+// aFrom, up to aTo.
+double PeakArea(const TSimConfig& aConfig, double aFrom, double aTo) {
+    TSimulatedCell cell(aConfig);
+    cell.SetHeater(true);
+    cell.AdvanceTo(aFrom);
+    const double base = cell.ReferenceTemp() - cell.SampleTemp();
+    double area = 0;
+    for (double t = aFrom; t < aTo; t += 0.05) {
+        cell.AdvanceTo(t + 0.05);
+        area += (cell.ReferenceTemp() - cell.SampleTemp() - base) * 0.05;
+    }
+    return area;
+}
+
+}  // namespace
+
+TEST(SimulatedCell, HeaterRampsCoolingFallsAndHoldKeeps) {
+    TSimConfig c;
+    TSimulatedCell cell = HeatFor(c, 600);
+    EXPECT_NEAR(cell.BlockTemp(), 25 + 100, 0.01);  // 10 °C/min
+    // The sensor lags the block by R·C = 1.5 s of heating.
+    EXPECT_NEAR(cell.BlockTemp() - cell.SensorTempC(), 10.0 / 60 * 1.5, 0.01);
+    cell.SetHold(true);
+    cell.AdvanceTo(900);
+    EXPECT_NEAR(cell.BlockTemp(), 125, 0.01);
+    cell.SetHold(false);
+    cell.SetHeater(false);
+    cell.AdvanceTo(1800);  // one cooling time constant: 63 % of the way to room temperature
+    EXPECT_NEAR(cell.BlockTemp(), 25 + 100 * std::exp(-1.0), 0.1);
+}
+
+TEST(SimulatedCell, BaseLineOffsetGrowsWithTheHeatingRate) {
+    TSimConfig slow, fast;
+    slow.heatingRate = 5;
+    fast.heatingRate = 20;
+    slow.meltingHeat = fast.meltingHeat = 0;
+    const auto offset = [](const TSimulatedCell& aCell) {
+        return aCell.ReferenceTemp() - aCell.SampleTemp();
+    };
+    const double a = offset(HeatFor(slow, 300)), b = offset(HeatFor(fast, 300));
+    EXPECT_GT(a, 0);
+    EXPECT_NEAR(b / a, 4, 0.1);
+}
+
+TEST(SimulatedCell, MeltingPeakAreaIsProportionalToItsHeat) {
+    TSimConfig c;
+    // Indium: 5 mg × 28.6 J/g = 0.143 J; the area is R × heat = 7.15 K·s.
+    const double area = PeakArea(c, 700, 1000);
+    EXPECT_NEAR(area, TSimulatedCell::R * 0.143, 0.1);
+    c.sampleMass = 10;
+    EXPECT_NEAR(PeakArea(c, 700, 1000) / area, 2, 0.05);
+    // Melting starts when the sample pan reaches the melting point and ends molten.
+    TSimulatedCell cell = HeatFor(c, 1000);
+    EXPECT_DOUBLE_EQ(cell.Transformed(), 1);
+}
+
+TEST(SimulatedCell, ReactionFollowsFirstOrderArrheniusKinetics) {
+    TSimConfig c;
+    c.sample = TSampleKind::Reaction;
+    c.reactionHeat = 0;  // no self-heating: the sample stays where the block holds it
+    TSimulatedCell cell(c);
+    cell.SetHeater(true);
+    cell.AdvanceTo(600);  // about 125 °C
+    cell.SetHold(true);
+    cell.AdvanceTo(700);
+    const double t0 = cell.SampleTemp(), a0 = cell.Transformed();
+    cell.AdvanceTo(760);
+    const double k = c.preExponential * std::exp(-c.activationEnergy * 1000 / (8.314462618 * (t0 + 273.15)));
+    EXPECT_NEAR(std::log((1 - a0) / (1 - cell.Transformed())) / 60, k, k * 0.01);
+    // With heat the reaction is exothermic: the sample runs ahead, dT falls below its base line.
+    c.reactionHeat = 250;
+    TSimulatedCell hot(c);
+    hot.SetHeater(true);
+    hot.AdvanceTo(300);
+    const double base = hot.ReferenceTemp() - hot.SampleTemp();
+    double lowest = 0;
+    for (double t = 300; t < 1500; t += 1) {
+        hot.AdvanceTo(t);
+        lowest = std::min(lowest, hot.ReferenceTemp() - hot.SampleTemp() - base);
+    }
+    EXPECT_LT(lowest, -0.15);
+    EXPECT_NEAR(hot.Transformed(), 1, 1e-6);
+}
+
+TEST(SimulatedCellConfig, SectionKeysFaultsAndRefusals) {
+    const TSimConfig c = ParseSimConfig(
+        "[DEFAULT_DEVICE]\nSpeed=5\n[simulated_cell]\nspeed=60\nSample=reaction\nMeltingTemp=429,75\n"
+        "Faults= timeout , port_write\nFaultAfter=12\n");
+    EXPECT_EQ(c.speed, 60);
+    EXPECT_EQ(c.sample, TSampleKind::Reaction);
+    EXPECT_DOUBLE_EQ(c.meltingTemp, 429.75);
+    EXPECT_TRUE(c.faults.timeout && c.faults.portWrite);
+    EXPECT_FALSE(c.faults.absent || c.faults.shortRead);
+    EXPECT_EQ(c.faultAfter, 12);
+    EXPECT_EQ(ParseSimConfig("").heatingRate, 10);
+    EXPECT_THROW(ParseSimConfig("[SIMULATED_CELL]\nFaults=melted\n"), ESimConfig);
+    EXPECT_THROW(ParseSimConfig("[SIMULATED_CELL]\nSpeed=0\n"), ESimConfig);
+    EXPECT_THROW(ParseSimConfig("[SIMULATED_CELL]\nSample=solid\n"), ESimConfig);
+}
+
+TEST(SimulatedCellSensor, ShippedTableMatchesTheSensorWithinHalfADegree) {
+    EXPECT_NEAR(SensorTemp(SensorCounts(156.6)), 156.6, 1e-9);
+    test::TTestConfig config;
+    TTempCalibrationTable table(0, 4095);
+    table.LoadFromPath(KALVERO_SOURCE_DIR "/data/defaults/calibration/SimulatedCell.tbl");
+    table.Calc();
+    for (double t = -20; t <= 500; t += 0.5) {
+        const int32_t counts = static_cast<int32_t>(std::lround(SensorCounts(t)));
+        ASSERT_NEAR(table.GetRealValue(counts), SensorTemp(counts), 0.5) << t;
+        ASSERT_NEAR(table.GetRealValue(counts), t, 0.5) << t;
+    }
+}

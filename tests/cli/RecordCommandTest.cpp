@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "support/RunCli.h"
+
+using namespace kalvero::test;
+using nlohmann::json;
+
+namespace {
+
+const std::string kSource = KALVERO_SOURCE_DIR;
+
+// A program-data folder with the given devices file (UTF-8 is read as it is) and the shipped
+// table of the simulated sensor.
+class RecordTest : public ::testing::Test {
+protected:
+    void Devices(const std::string& aText) {
+        std::filesystem::create_directories(dir.Path() / "data" / "calibration");
+        WriteFileBytes(dir.Path() / "data" / "Settings.ini", "");
+        WriteFileBytes(dir.Path() / "data" / "Devices.ini", aText);
+        std::filesystem::copy_file(kSource + "/data/defaults/calibration/SimulatedCell.tbl",
+                                   dir.Path() / "data" / "calibration" / "SimulatedCell.tbl",
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    // The shipped devices file of the simulated USB cell, with other simulated-cell keys.
+    void SimulatedUsb(const std::string& aCell) {
+        std::string text = ReadFileBytes(kSource + "/data/samples/SimulatedUsbCell.ini");
+        text = std::regex_replace(text, std::regex("Faults=\\r?\\n"), "");
+        text = std::regex_replace(text, std::regex("Speed=60\\r?\\n"), aCell + "PortLog=" + PortLog() + "\n");
+        Devices(text);
+    }
+    std::string Data() const { return ShellQuote(dir.Str() + "data"); }
+    std::string Out() const { return dir.Str() + "run.dsc"; }
+    std::string PortLog() const { return dir.Str() + "port.log"; }
+    std::string Program() const { return ShellQuote(kSource + "/data/samples/Indium.prg"); }
+    // The heater state of the last port write (third column of the port log).
+    std::string LastHeaterState() const {
+        std::ifstream in(PortLog());
+        std::string line, last;
+        while (std::getline(in, line))
+            last = line;
+        return last.empty() ? "" : last.substr(last.rfind(' ') + 1);
+    }
+
+    TTempDir dir;
+};
+
+}  // namespace
+
+TEST_F(RecordTest, EmulatorRecordsTheGivenExperimentTime) {
+    Devices("[DEFAULT_DEVICE]\nInterfaceType=EMU\n[SIMULATED_CELL]\nSpeed=20\n");
+    const RCliResult r =
+        RunCli("--data-dir " + Data() + " --json record --seconds 20 --out " + ShellQuote(Out()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_GE(j["itemCount"].get<int>(), 200);
+    EXPECT_LE(j["itemCount"].get<int>(), 215);
+    EXPECT_EQ(j["channelCount"], 1);
+    EXPECT_EQ(j["state"], "Ожидание");
+    EXPECT_EQ(j["file"], Out());
+    // The file holds what was recorded, no empty rest.
+    const RCliResult info = RunCli("--data-dir " + Data() + " --json info " + ShellQuote(Out()));
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_EQ(json::parse(info.out)["itemCount"], j["itemCount"]);
+}
+
+TEST_F(RecordTest, HeatingProgramOnTheSimulatedCellEndsTheRun) {
+    SimulatedUsb("Speed=600\n");
+    const RCliResult r = RunCli("--data-dir " + Data() + " --json record --program " + Program() + " --out " +
+                                ShellQuote(Out()));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json j = json::parse(r.out);
+    // Heat from 25 to 200 °C at 10 °C/min, hold 2 min, free run 2 min: about 21.5 min at 25 Hz.
+    EXPECT_NEAR(j["itemCount"].get<double>() / 25 / 60, 21.6, 0.5);
+    EXPECT_EQ(LastHeaterState(), "0");
+    const RCliResult peaks = RunCli("--data-dir " + Data() + " --json peaks " + ShellQuote(Out()));
+    ASSERT_EQ(peaks.exitCode, 0) << peaks.err;
+    bool indium = false;
+    const json found = json::parse(peaks.out);
+    for (const json& p : found["peaks"]) {
+        if (!p["onsetTemp"].is_null() && std::abs(p["onsetTemp"].get<double>() - 156.6) < 1) indium = true;
+    }
+    EXPECT_TRUE(indium) << peaks.out;
+}
+
+TEST_F(RecordTest, InterruptStopsSavesAndSwitchesTheHeaterOff) {
+    SimulatedUsb("Speed=20\n");
+    const std::string command =
+        "--data-dir " + Data() + " --json record --program " + Program() + " --out " + ShellQuote(Out());
+    // The recording runs in the background and gets Ctrl-C once the heater is on.
+    const std::string script = "sleep 2; kill -INT $(cat " + ShellQuote(dir.Str() + "pid") + ")";
+    const std::string env = "sh -c 'echo $$ > " + dir.Str() + "pid; exec \"$0\" \"$@\"' ";
+    std::system(("(" + script + ") &").c_str());
+    const RCliResult r = RunCli(command, env);
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_GT(j["itemCount"].get<int>(), 100);
+    EXPECT_TRUE(std::filesystem::exists(Out()));
+    EXPECT_EQ(LastHeaterState(), "0");
+}
+
+TEST_F(RecordTest, FailureExitsWithTheStateTextAndKeepsTheData) {
+    SimulatedUsb("Speed=200\nFaults=timeout\nFaultAfter=60\n");
+    const RCliResult r =
+        RunCli("--data-dir " + Data() + " record --program " + Program() + " --out " + ShellQuote(Out()));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Ошибка - Thread execute - Execute: buffer wait timed out"), std::string::npos)
+        << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_TRUE(std::filesystem::exists(Out()));
+    EXPECT_EQ(LastHeaterState(), "0");
+}
+
+TEST_F(RecordTest, InterfaceThatCannotBeUsedIsAFailure) {
+    Devices("[DEFAULT_DEVICE]\nInterfaceType=USB_LA24_UNI\nfrequency=10\n");
+    const RCliResult r = RunCli("--data-dir " + Data() + " record --seconds 1 --out " + ShellQuote(Out()));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Ошибка инициализации интерфейса прибора: Указана неверная частота"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(Out()));
+}
