@@ -3,13 +3,36 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
+#include "calibration/TempCalibration.h"
+#include "common/Globals.h"
 #include "data/DataClass.h"
 
 namespace kalvero::bench {
 
+// The same 20-point table the numpy peer interpolates through (bench/peers/load_numpy.py):
+// 20 points evenly over 0 ... 2^24 counts, 0.0001 degree per count above 20 degrees.
+class TTwentyPointTable {
+public:
+    TTwentyPointTable() : fTable(0, 1 << 24) {
+        for (int k = 0; k < 20; ++k) {
+            const double counts = (1 << 24) * k / 19.0;
+            fTable.AddTempRefPoint(static_cast<int32_t>(counts), static_cast<float>(counts * 0.0001 + 20.0), "");
+        }
+        fTable.Calc();
+        fPrevious = gTempCalibrationTable;
+        gTempCalibrationTable = &fTable;
+    }
+    ~TTwentyPointTable() { gTempCalibrationTable = fPrevious; }
+
+private:
+    TTempCalibrationTable fTable;
+    TTempCalibrationTable* fPrevious = nullptr;
+};
+
 static void BM_LoadAndCalibrate(benchmark::State& state) {
     const size_t items = static_cast<size_t>(state.range(0));
     const std::string file = ExperimentFile(items);
+    TTwentyPointTable table;
     TDataClass d;
     for (auto _ : state) {
         d.LoadFromFile(file, ftDSC, 0);

@@ -1,5 +1,7 @@
 #include "cli/CliContext.h"
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 
 namespace kalvero::cli {
@@ -19,6 +21,16 @@ void PrintPlain(const nlohmann::ordered_json& aValue, const std::string& aPrefix
 }
 
 }  // namespace
+
+std::pair<int, int> ParseItemRange(const std::string& aText) {
+    const size_t colon = aText.find(':');
+    try {
+        if (colon == std::string::npos) throw std::invalid_argument(aText);
+        return {std::stoi(aText.substr(0, colon)), std::stoi(aText.substr(colon + 1))};
+    } catch (const std::exception&) {
+        throw CLI::ValidationError("--selection", "ожидается A:B, получено " + aText);
+    }
+}
 
 TCliContext::TCliContext(const TCliOptions& aOptions) : fOptions(aOptions) {}
 

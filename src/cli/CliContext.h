@@ -46,6 +46,9 @@ private:
     std::unique_ptr<TProcessContext> fProcess;
 };
 
+// "A:B" (a --selection) into two item indices; a usage error otherwise.
+std::pair<int, int> ParseItemRange(const std::string& aText);
+
 // Each command adds itself to the application; its callback runs with the shared context.
 void RegisterConfigCommand(CLI::App& aApp, TCliContext& aContext);
 void RegisterProgramCommands(CLI::App& aApp, TCliContext& aContext);

@@ -26,17 +26,6 @@ std::unique_ptr<TDataClass> LoadExperiment(TCliContext& aContext, const std::str
     return experiment;
 }
 
-// "a:b" into two item indices.
-std::pair<int, int> ParseRange(const std::string& aText) {
-    const size_t colon = aText.find(':');
-    try {
-        if (colon == std::string::npos) throw std::invalid_argument(aText);
-        return {std::stoi(aText.substr(0, colon)), std::stoi(aText.substr(colon + 1))};
-    } catch (const std::exception&) {
-        throw CLI::ValidationError("--selection", "ожидается A:B, получено " + aText);
-    }
-}
-
 }  // namespace
 
 nlohmann::ordered_json ExperimentInfo(const TDataClass& d) {
@@ -117,7 +106,7 @@ void RegisterExperimentCommands(CLI::App& aApp, TCliContext& aContext) {
         const auto d = LoadExperiment(aContext, args->file, ftDSC);
         if (!args->add.empty()) d->LoadFromFile(args->add, ftDSC, d->GetChannelCount());
         const bool selection = !args->selection.empty();
-        if (selection) std::tie(d->begXSel, d->endXSel) = ParseRange(args->selection);
+        if (selection) std::tie(d->begXSel, d->endXSel) = ParseItemRange(args->selection);
         d->SaveToFile(args->out, selection);
         // What was written: the experiment's own description and channel names, with the item
         // count and version the file now holds.

@@ -74,17 +74,6 @@ void FitValues(TDataClass& d) {
     d.begY = std::min(d.begY, d.begYSel), d.endY = std::max(d.endY, d.endYSel);
 }
 
-// "A:B" into two item indices.
-std::pair<int, int> ParseSelection(const std::string& aText) {
-    const size_t colon = aText.find(':');
-    try {
-        if (colon == std::string::npos) throw std::invalid_argument(aText);
-        return {std::stoi(aText.substr(0, colon)), std::stoi(aText.substr(colon + 1))};
-    } catch (const std::exception&) {
-        throw CLI::ValidationError("--selection", "ожидается A:B, получено " + aText);
-    }
-}
-
 void WritePdf(TDataClass& d, TDataCanvas& aCanvas, QImage& aScreen, const std::string& aOut) {
     const TAppConfig& c = *gConfig;
     QBuffer buffer;
@@ -135,7 +124,7 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
             TPeakUtils(*d, *gConfig, gLogger, nullptr).DetectPeaks(0, d->GetItemCount() - 1);
         }
         if (!args->selection.empty()) {
-            const auto [a, b] = ParseSelection(args->selection);
+            const auto [a, b] = ParseItemRange(args->selection);
             if (d->IsTempBasedMode()) {
                 d->begX1 = a, d->endX1 = b - 1;
             } else {
@@ -196,7 +185,7 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
         const bool workbook = Lower(std::filesystem::path(args->out).extension().string()) == ".xlsx";
         TTxtFileExport e(*d, args->out, workbook);
         if (!args->selection.empty()) {
-            const auto [a, b] = ParseSelection(args->selection);
+            const auto [a, b] = ParseItemRange(args->selection);
             // On a temperature axis the items come from the second range; the temperature
             // selection stays the whole range then.
             if (d->mode == vm_view_dT_by_temp) {

@@ -265,10 +265,28 @@ void TDataClass::FillChannelRange(int aChNo, size_t aFrom, size_t aTo) {
     TCalibrationTable* diff = gDiffTempCalibrationTable;
     const size_t stride = items.ChannelCount();
     TItem* s = items.Data() + aFrom * stride + static_cast<size_t>(aChNo);
+    // The conversions are pure functions of their arguments, and neighbouring samples of a slow
+    // curve repeat their readings: the last result is reused while the arguments stay the same.
+    bool haveT = false, haveDt = false;
+    int32_t lastT = 0, lastDt = 0;
+    float lastTc = 0, lastTcForDt = 0, lastDtc = 0;
     for (size_t i = aFrom; i < aTo; ++i, s += stride) {
         try {
-            s->tc = temp ? temp->GetRealValue(s->t) : static_cast<float>(s->t);
-            s->dtc = diff ? diff->GetRealValue(s->dt, s->tc) : static_cast<float>(s->dt);
+            if (!haveT || s->t != lastT) {
+                haveT = false;
+                lastTc = temp ? temp->GetRealValue(s->t) : static_cast<float>(s->t);
+                lastT = s->t;
+                haveT = true;
+            }
+            s->tc = lastTc;
+            if (!haveDt || s->dt != lastDt || s->tc != lastTcForDt) {
+                haveDt = false;
+                lastDtc = diff ? diff->GetRealValue(s->dt, s->tc) : static_cast<float>(s->dt);
+                lastDt = s->dt;
+                lastTcForDt = s->tc;
+                haveDt = true;
+            }
+            s->dtc = lastDtc;
         } catch (const std::exception& e) {
             if (gLogger) gLogger->Error("TDataClass", e.what());
         }

@@ -51,7 +51,11 @@ void TDataClass::SetDTZeroLine(double aYoffset) {
     TAppConfig& c = MutableDataConfig();
     int32_t d = 0;
     if (diffTempScale == dtsDegrees && gDiffTempCalibrationTable) {
-        d = gDiffTempCalibrationTable->GetUnitsValueByMiddleRange(static_cast<float>(aYoffset));
+        TCalibrationTable& table = *gDiffTempCalibrationTable;
+        // dT may be calibrated by a table of the temperature kind, which has no ranges.
+        d = table.GetTableType() == cttTemperature
+                ? table.GetUnitsValue(static_cast<float>(aYoffset)) - table.GetUnitsValue(0.0f)
+                : table.GetUnitsValueByMiddleRange(static_cast<float>(aYoffset));
     } else {
         d = static_cast<int32_t>(Round(aYoffset));
     }

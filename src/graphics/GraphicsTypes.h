@@ -68,7 +68,6 @@ inline constexpr TColor clRed = RGB(255, 0, 0);
 inline constexpr TColor clGreen = RGB(0, 128, 0);
 inline constexpr TColor clBlue = RGB(0, 0, 255);
 inline constexpr TColor clGray = RGB(128, 128, 128);
-inline constexpr TColor clPurple = RGB(128, 0, 128);
 
 // A configured colour as a plain RGB colour: a value with the high byte $FF names a system
 // colour, which becomes the system's stock value (the classic desktop defaults); other high

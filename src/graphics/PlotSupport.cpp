@@ -4,6 +4,7 @@
 
 #include "common/Procs.h"
 #include "data/Calibrate.h"
+#include "data/CurveTexts.h"
 
 namespace kalvero {
 
@@ -38,10 +39,6 @@ bool IsTCurveMode(TCurveMode m) {
            m == vm_repaint_scan_T_by_time;
 }
 
-bool IsTimeXMode(TCurveMode m) {
-    return !IsTempXMode(m);
-}
-
 TPlotPass& PlotPass() {
     thread_local TPlotPass pass;
     return pass;
@@ -52,22 +49,9 @@ TDataCanvas& CanvasOf(const TDataClass& aData) {
     return *aData.fDataCanvas;
 }
 
-std::string TimeUnitText(TTimeScale aScale) {
-    switch (aScale) {
-        case tmSeconds:
-            return "сек.";
-        case tmMinutes:
-            return "мин.";
-        case tmHours:
-            return "час.";
-        default:
-            return "отсч.";
-    }
-}
-
 std::string XAxisTitle(const TDataClass& d) {
     if (IsTempXMode(d.mode)) return TAxisTitle(d);
-    return DataConfig().timeChannelName + ", " + TimeUnitText(d.timeScale);
+    return DataConfig().timeChannelName + ", " + GetTimeScaleStr(d.timeScale);
 }
 
 std::string DtAxisTitle(const TDataClass& d) {

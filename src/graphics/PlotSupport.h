@@ -16,7 +16,6 @@ bool IsRepaintScanMode(TCurveMode aMode);  // 3, 6, 10
 TCurveMode RepaintModeOf(TCurveMode aMode);
 bool IsTempXMode(TCurveMode aMode);   // 1, 5, 6: temperature on x
 bool IsTCurveMode(TCurveMode aMode);  // 4, 8, 9, 10: temperature curves
-bool IsTimeXMode(TCurveMode aMode);   // every mode with samples (time) on x
 
 // The pass being drawn: the combined view draws a dT pass and a temperature pass.
 struct TPlotPass {

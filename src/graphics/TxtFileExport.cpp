@@ -10,6 +10,7 @@
 #include "common/FileUtil.h"
 #include "common/MathProcs.h"
 #include "common/Procs.h"
+#include "data/CurveTexts.h"
 #include "data/DataClass.h"
 
 namespace kalvero {
@@ -41,19 +42,6 @@ double FloatValue(float aValue) {
     double d = aValue;
     if (ec == std::errc()) std::from_chars(text, end, d);
     return d;
-}
-
-std::string TimeUnit(TTimeScale aScale) {
-    switch (aScale) {
-        case tmSeconds:
-            return "сек.";
-        case tmMinutes:
-            return "мин.";
-        case tmHours:
-            return "час.";
-        default:
-            return "отсч.";
-    }
 }
 
 int ParseStep(const std::string& aText) {
@@ -119,7 +107,7 @@ void TTxtFileExport::BuildTable() {
     fUse3Columns = mode == vm_view_dt_and_temp_by_time;
     fHasHeader = options.includeHeader;
     if (fHasHeader) {
-        const std::string timeLabel = "Время, " + TimeUnit(d.timeScale);
+        const std::string timeLabel = "Время, " + GetTimeScaleStr(d.timeScale);
         const std::string tLabel = c.tempChannelShortName + ", " + d.GetTUnits();
         const std::string dtLabel = c.diffChannelShortName + ", " + d.GetDtUnits();
         switch (mode) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "calibration/TempCalibration.h"
+#include "common/Globals.h"
+#include "data/CurveTexts.h"
 #include "data/DataClass.h"
 #include "processing/Bubble.h"
 #include "processing/Peak.h"
@@ -153,4 +156,31 @@ TEST(DataClassStat, ExtremesSkipItemZero) {
     } catch (const EDataClassStatException& e) {
         EXPECT_EQ(std::string(e.what()), "fDataClass=NIL");
     }
+}
+
+TEST(DataClass, DtZeroLineInDegreesWorksWithATemperatureKindTable) {
+    TTestConfig config;
+    config->endTime = 1;
+    TDataClass d;
+    TTempCalibrationTable table(0, 4095);
+    TCalibrationTable* previous = gDiffTempCalibrationTable;
+    gDiffTempCalibrationTable = &table;
+    d.diffTempScale = dtsDegrees;
+    d.items[0][0].dt = 100;
+    d.SetDTZeroLine(7.0);  // identity table: 7 degrees are 7 counts
+    gDiffTempCalibrationTable = previous;
+    EXPECT_EQ(d.items[0][0].dt, 93);
+}
+
+TEST(CurveTexts, UnitsFollowTheScales) {
+    TTestConfig config;
+    config->endTime = 1;
+    TDataClass d;
+    d.timeScale = tmHours;
+    EXPECT_EQ(GetTimeScaleStr(d), "час.");
+    EXPECT_EQ(GetTimeScaleStr(static_cast<TTimeScale>(7)), "");
+    d.tempScale = tsUnits;
+    EXPECT_EQ(GetTempScaleStr(d), "отсч.");
+    d.diffTempScale = dtsDegrees;
+    EXPECT_EQ(GetDiffTempScaleStr(d), "°С");
 }
