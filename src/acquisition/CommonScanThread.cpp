@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "acquisition/ClockFill.h"
 #include "acquisition/ScanProgram.h"
 #include "common/Globals.h"
 #include "common/Logger.h"
@@ -312,6 +313,29 @@ void TCommonScanThread::EnsureItem(size_t aIndex, size_t aGrowBy) {
     // At least what is asked, and by half again on long records, so growth stays rare.
     const size_t grown = std::max(aIndex + 1 + aGrowBy, count + std::max(aGrowBy, count / 2));
     fDataClass->SetItemsLength(static_cast<int>(std::min<size_t>(grown, INT32_MAX)), false);
+}
+
+void TCommonScanThread::StoreClockSample(TDataClass& d, size_t aChannel, int64_t aSkipped, int32_t aT,
+                                         const std::function<int32_t(float aTc)>& aDtOf) {
+    const bool first = fOldTime < 0;
+    if (aSkipped > 1 && !first) {
+        fOldDtValue = d.items[fOldTime][aChannel].dt;
+        fOldTValue = d.items[fOldTime][aChannel].t;
+    }
+    TItem& item = d.items[fCurrTime][aChannel];
+    item.t = aT;
+    item.tc = TempRealValue(item.t);
+    item.dt = aDtOf(item.tc);
+    item.dtc = DiffTempRealValue(item.dt, item.tc);
+    if (aSkipped > 1) {
+        // Before the first sample of a run there is nothing older: it stands for them.
+        if (first) {
+            fOldTValue = item.t;
+            fOldDtValue = item.dt;
+        }
+        FillSkippedItems(d, aChannel, fOldTime, fCurrTime, fOldTValue, fOldDtValue, item.dt,
+                         fConfig.timeApproximationType != 0);
+    }
 }
 
 }  // namespace kalvero

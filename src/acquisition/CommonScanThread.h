@@ -188,6 +188,11 @@ protected:
     // Makes item aIndex exist, growing the array by at least aGrowBy items (write lock held).
     void EnsureItem(size_t aIndex, size_t aGrowBy);
     void PublishTimeCounter(uint32_t aTimeCounter);
+    // The clock-driven back-ends: stores sample aT (and the dT that aDtOf gives for its
+    // temperature) of channel aChannel at fCurrTime, and fills the items the clock skipped since
+    // the previous turn (aSkipped = fCurrTime − fOldTime). Write lock held.
+    void StoreClockSample(TDataClass& d, size_t aChannel, int64_t aSkipped, int32_t aT,
+                          const std::function<int32_t(float aTc)>& aDtOf);
     std::unique_lock<std::shared_mutex> LockItemsForWriting() {
         return std::unique_lock<std::shared_mutex>(fItemsLock);
     }

@@ -110,25 +110,8 @@ void TEmulScanThread::Turn() {
     for (int32_t i = 0; i < fConfig.numberOfDataChannels; ++i) {
         const size_t x = fStartScanChannelNo + static_cast<size_t>(i);
         if (x >= static_cast<size_t>(d.GetChannelCount())) break;
-        TItem& item = d.items[fCurrTime][x];
-        const bool first = fOldTime < 0;
-        if (skipped > 1 && !first) {
-            fOldDtValue = d.items[fOldTime][x].dt;
-            fOldTValue = d.items[fOldTime][x].t;
-        }
-        item.t = GetTValue(i);
-        item.tc = TempRealValue(item.t);
-        item.dt = ExpandDtValue(GetDtValue(i) + fDtSignalOffset, item.tc);
-        item.dtc = DiffTempRealValue(item.dt, item.tc);
-        if (skipped > 1) {
-            // Before the first sample of a run there is nothing older: it stands for them.
-            if (first) {
-                fOldTValue = item.t;
-                fOldDtValue = item.dt;
-            }
-            FillSkippedItems(d, x, fOldTime, fCurrTime, fOldTValue, fOldDtValue, item.dt,
-                             fConfig.timeApproximationType != 0);
-        }
+        StoreClockSample(d, x, skipped, GetTValue(i),
+                         [&](float aTc) { return ExpandDtValue(GetDtValue(i) + fDtSignalOffset, aTc); });
     }
     PublishTimeCounter(fCurrTime);
     fOldTime = static_cast<int32_t>(fCurrTime);

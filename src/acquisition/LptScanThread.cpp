@@ -162,25 +162,10 @@ void TLptScanThread::Turn() {
         // Like the other back-ends, channel i lands at the start channel + i.
         const size_t x = fStartScanChannelNo + static_cast<size_t>(i);
         if (x >= static_cast<size_t>(d.GetChannelCount())) break;
-        const bool first = fOldTime < 0;
-        if (skipped > 1 && !first) {
-            fOldDtValue = d.items[fOldTime][x].dt;
-            fOldTValue = d.items[fOldTime][x].t;
-        }
-        TItem& item = d.items[fCurrTime][x];
-        item.t = std::clamp(tValues[i], 0, tLimit) - fConfig.tempZeroLine;
-        item.tc = TempRealValue(item.t);
-        item.dt = ExpandDtValue(dtValues[i], item.tc) - fConfig.dTZeroLine + fDtSignalOffset;
-        item.dtc = DiffTempRealValue(item.dt, item.tc);
-        if (skipped > 1) {
-            // Before the first sample of a run there is nothing older: it stands for them.
-            if (first) {
-                fOldTValue = item.t;
-                fOldDtValue = item.dt;
-            }
-            FillSkippedItems(d, x, fOldTime, fCurrTime, fOldTValue, fOldDtValue, item.dt,
-                             fConfig.timeApproximationType != 0);
-        }
+        StoreClockSample(d, x, skipped, std::clamp(tValues[i], 0, tLimit) - fConfig.tempZeroLine,
+                         [&](float aTc) {
+                             return ExpandDtValue(dtValues[i], aTc) - fConfig.dTZeroLine + fDtSignalOffset;
+                         });
     }
     PublishTimeCounter(fCurrTime);
     fOldTime = static_cast<int32_t>(fCurrTime);
