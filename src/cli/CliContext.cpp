@@ -22,13 +22,13 @@ void PrintPlain(const nlohmann::ordered_json& aValue, const std::string& aPrefix
 
 }  // namespace
 
-std::pair<int, int> ParseItemRange(const std::string& aText) {
+std::pair<int, int> ParseItemRange(const std::string& aText, const std::string& aOption) {
     const size_t colon = aText.find(':');
     try {
         if (colon == std::string::npos) throw std::invalid_argument(aText);
         return {std::stoi(aText.substr(0, colon)), std::stoi(aText.substr(colon + 1))};
     } catch (const std::exception&) {
-        throw CLI::ValidationError("--selection", "ожидается A:B, получено " + aText);
+        throw CLI::ValidationError(aOption, "ожидается A:B, получено " + aText);
     }
 }
 

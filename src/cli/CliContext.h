@@ -46,8 +46,8 @@ private:
     std::unique_ptr<TProcessContext> fProcess;
 };
 
-// "A:B" (a --selection) into two item indices; a usage error otherwise.
-std::pair<int, int> ParseItemRange(const std::string& aText);
+// "A:B" into two numbers; a usage error naming aOption otherwise.
+std::pair<int, int> ParseItemRange(const std::string& aText, const std::string& aOption = "--selection");
 
 // Each command adds itself to the application; its callback runs with the shared context.
 void RegisterConfigCommand(CLI::App& aApp, TCliContext& aContext);
@@ -59,6 +59,7 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterPluginCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterRecordCommand(CLI::App& aApp, TCliContext& aContext);
+void RegisterChannelCommands(CLI::App& aApp, TCliContext& aContext);
 
 // The description of an experiment as "info" prints it.
 nlohmann::ordered_json ExperimentInfo(const TDataClass& aExperiment);

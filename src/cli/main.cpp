@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     RegisterPluginCommands(app, context);
     RegisterExportCommands(app, context);
     RegisterRecordCommand(app, context);
+    RegisterChannelCommands(app, context);
 
     try {
         app.parse(argc, argv);

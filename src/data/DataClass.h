@@ -142,6 +142,24 @@ public:
     void CopyToWorkChannel(int fromch, int toWorkCh);
     void CopyWorkChannelToWorkChannel(int fromWorkCh, int toWorkCh);
     void CopyFromWorkChannel(int fromWorkCh, int toch);
+    // Whole samples between channels; the part copy clips aX1 … aX2 to the record.
+    void CopyToChannel(int fromch, int toch);
+    void PartCopyToChannel(int aX1, int aX2, int fromch, int toch);
+    // Channels as configured, every one zero, no objects (the run control's reset).
+    void ClearChannels();
+    // Exchanges two permanent channels through work channel 0 (its content is lost).
+    void SwapWorkChannelChannels(int aChNumber1, int aChNumber2);
+    void SwapTempAndDiffTemp(int aChNumber);
+    // Removes items min … max − 1 of the two bounds clipped into 0 … item count, from every
+    // channel and the undo copy; objects inside go, later ones move back. False when nothing was
+    // cut: an empty stretch, or fewer than 10 items would remain.
+    bool CutData(int x1, int x2);
+    // Channel 0 dt ← dt − aCurve's channel 0 dt + aLevel over the items both have; recalibrates.
+    void Substract(const TDataClass& aCurve, int32_t aLevel);
+    // Channel 0 t, dt back from the undo copy. False (nothing done) without a copy that covers
+    // the current record.
+    bool Undo(int aDataChannel);
+    bool HasUndoCopy() const;
     void ClearAll();
     void CopyToBuffer();
 
@@ -211,6 +229,7 @@ public:
     std::vector<TChannelDescriptor> descriptors;
     TItemArray workItems{WORKCHANNELS_COUNT};  // always WORKCHANNELS_COUNT work samples per item
     TItemArray undoItems{1};                   // the undo copy of channel 0: undoItems[i][0]
+    size_t fUndoLength = 0;                    // items the undo copy was taken of; 0: no copy
     TObjectCollection bubbles{octArray}, tangents{octArray}, peaks{octArray};
     std::vector<TScreenCoord> coords;  // [0]: the dT zero line, [1]: the T zero line, then cut-line points
 

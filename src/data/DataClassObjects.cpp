@@ -66,6 +66,7 @@ void TDataClass::CopyToBuffer() {
     undoItems.Reset(items.ItemCount(), 1);
     for (size_t i = 0; i < items.ItemCount(); ++i)
         undoItems[i][0] = items[i][0];
+    fUndoLength = items.ItemCount();
 }
 
 std::pair<int, int> TDataClass::PrepareStretch(int aX1, int aX2, bool aForT, bool aRealYUnits,
