@@ -1,14 +1,19 @@
 // Calibration of recorded samples: every sample's temperature counts through a 20-point
 // temperature table and its dT counts through a polynomial dT table at that temperature, over a
-// contiguous array of {t, dt, tc, dtc} records, the way an experiment refills its values.
+// contiguous array of {t, dt, tc, dtc} records, the way an experiment refills its values. The
+// readings are kept as calib<N>.i32 (t, dt pairs) in the benchmark folder for bench/compare.
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "calibration/DiffTempCalibration.h"
 #include "calibration/TempCalibration.h"
 
@@ -20,7 +25,6 @@ struct RSample {
     float tc, dtc;
 };
 
-constexpr size_t SAMPLES = 10'000'000;
 constexpr int32_t COUNT_RANGE = 1 << 20;
 
 struct RTables {
@@ -51,15 +55,18 @@ RTables MakeTables() {
 
 // A heating run: temperature counts rising through the whole range with noise, dT counts around
 // a peak.
-std::vector<RSample> MakeSamples() {
-    std::vector<RSample> s(SAMPLES);
+std::vector<RSample> MakeSamples(size_t aCount) {
+    std::vector<RSample> s(aCount);
     std::mt19937 rng(7);
     std::normal_distribution<double> noise(0, 40);
-    for (size_t i = 0; i < SAMPLES; ++i) {
-        const double x = static_cast<double>(i) / SAMPLES;
+    for (size_t i = 0; i < aCount; ++i) {
+        const double x = static_cast<double>(i) / static_cast<double>(aCount);
         s[i].t = static_cast<int32_t>(x * COUNT_RANGE + noise(rng));
         s[i].dt = static_cast<int32_t>(2000 * std::exp(-std::pow((x - 0.5) * 30, 2)) + noise(rng));
     }
+    std::ofstream out(Environment().Folder() + "calib" + std::to_string(aCount) + ".i32", std::ios::binary);
+    for (const RSample& r : s)
+        out.write(reinterpret_cast<const char*>(&r.t), 2 * sizeof(int32_t));
     return s;
 }
 
@@ -69,7 +76,10 @@ TCalibrationTable* volatile gBenchDiff = nullptr;
 
 void BM_FillTempValues(benchmark::State& state) {
     static const RTables tables = MakeTables();
-    static std::vector<RSample> samples = MakeSamples();
+    static std::map<size_t, std::vector<RSample>> made;
+    const auto count = static_cast<size_t>(state.range(0));
+    std::vector<RSample>& samples = made[count];
+    if (samples.empty()) samples = MakeSamples(count);
     gBenchTemp = tables.temp.get();
     gBenchDiff = tables.diff.get();
     for (auto _ : state) {
@@ -82,11 +92,11 @@ void BM_FillTempValues(benchmark::State& state) {
         benchmark::DoNotOptimize(samples.data());
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * SAMPLES));
-    state.counters["Msamples/s"] = benchmark::Counter(static_cast<double>(SAMPLES) * state.iterations() / 1e6,
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * count));
+    state.counters["Msamples/s"] = benchmark::Counter(static_cast<double>(count) * state.iterations() / 1e6,
                                                       benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_FillTempValues)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_FillTempValues)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kalvero::bench

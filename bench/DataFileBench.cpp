@@ -9,14 +9,15 @@
 
 namespace kalvero::bench {
 
-// The same 20-point table the numpy peer interpolates through (bench/peers/load_numpy.py):
+// The same 20-point table the numpy peer interpolates through (bench/peers/peers.py):
 // 20 points evenly over 0 ... 2^24 counts, 0.0001 degree per count above 20 degrees.
 class TTwentyPointTable {
 public:
     TTwentyPointTable() : fTable(0, 1 << 24) {
         for (int k = 0; k < 20; ++k) {
             const double counts = (1 << 24) * k / 19.0;
-            fTable.AddTempRefPoint(static_cast<int32_t>(counts), static_cast<float>(counts * 0.0001 + 20.0), "");
+            fTable.AddTempRefPoint(static_cast<int32_t>(counts), static_cast<float>(counts * 0.0001 + 20.0),
+                                   "");
         }
         fTable.Calc();
         fPrevious = gTempCalibrationTable;

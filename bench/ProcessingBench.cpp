@@ -1,7 +1,7 @@
 // Smoothing, the derivative pass, peak detection end to end and the integration of every peak on
 // a synthetic record: a constant base of 2000 counts, 100 Gaussian peaks (height 3000, σ 200
 // items) evenly spread, uniform noise of ±2 counts, 10 items per second. The same record is
-// made by bench/peers/processing_scipy.py for the comparison.
+// saved as peaks<N>.dsc in the benchmark folder, where bench/compare's peers read it.
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "BenchSupport.h"
 #include "data/DataClass.h"
@@ -41,6 +42,8 @@ TDataClass& Record(size_t aItems) {
         d->items[i][0].t = 1000 + static_cast<int32_t>(i / 1000);
     }
     d->FillTempValues();
+    // The peers of bench/compare read this very record.
+    d->SaveToFile(Environment().Folder() + "peaks" + std::to_string(aItems) + ".dsc", false);
     d->mode = vm_view_dT_by_time;
     // The work channels come lazily mapped from the allocator; the first pass over them would
     // pay the page faults of 64 bytes per item once. Benchmarks measure the steady state.

@@ -1,5 +1,5 @@
-// Plot rendering, the picture writers and the text export; and the same plot drawn by matplotlib
-// (Debian's python3-matplotlib, Agg) for comparison, run from here on the same file.
+// Plot rendering, the picture writers and the text export (bench/compare sets matplotlib and
+// numpy.savetxt against them on the same file).
 
 #include <benchmark/benchmark.h>
 
@@ -78,7 +78,7 @@ BENCHMARK(BM_Render)
     ->ArgNames({"items", "aa"})
     ->Unit(benchmark::kMillisecond);
 
-// The same into a PNG in memory: what the matplotlib peer measures.
+// The same into a PNG in memory: what the matplotlib peer of bench/compare measures.
 static void BM_RenderPng(benchmark::State& state) {
     EnsureGuiApplication();
     const size_t items = static_cast<size_t>(state.range(0));
@@ -90,33 +90,6 @@ static void BM_RenderPng(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RenderPng)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
-
-static void BM_MatplotlibPeer(benchmark::State& state) {
-    const size_t items = static_cast<size_t>(state.range(0));
-    const std::string script =
-        (std::filesystem::path(__FILE__).parent_path() / "peers" / "plot_matplotlib.py").string();
-    const std::string command = "/usr/bin/python3 '" + script + "' '" + ExperimentFile(items) + "' " +
-                                std::to_string(kWidth) + " " + std::to_string(kHeight) + " 3 2>/dev/null";
-    for (auto _ : state) {
-        FILE* pipe = popen(command.c_str(), "r");
-        double ms = -1;
-        if (pipe) {
-            if (std::fscanf(pipe, "%lf", &ms) != 1) ms = -1;
-            pclose(pipe);
-        }
-        if (ms < 0) {
-            state.SkipWithError("matplotlib is not available (python3-matplotlib)");
-            return;
-        }
-        state.SetIterationTime(ms / 1000);
-    }
-}
-BENCHMARK(BM_MatplotlibPeer)
-    ->Arg(1000000)
-    ->Arg(10000000)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
 
 // One 100-ms paint of a run: 1000 new samples of a 1-million-item record.
 static void BM_ScanPaint1000(benchmark::State& state) {
@@ -160,9 +133,9 @@ static void BM_WriteTiff(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteTiff)->Unit(benchmark::kMillisecond);
 
-// Every item of a 1-million-item record as text: building the table and writing the file.
+// Every item of the record as text: building the table and writing the file.
 static void BM_ExportText(benchmark::State& state) {
-    TDataClass& d = Experiment(1000000);
+    TDataClass& d = Experiment(static_cast<size_t>(state.range(0)));
     TTxtFileExport e(d, Environment().Folder() + "curve.txt", false);
     e.options.decimation = false;
     for (auto _ : state) {
@@ -171,6 +144,6 @@ static void BM_ExportText(benchmark::State& state) {
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * e.PointCount());
 }
-BENCHMARK(BM_ExportText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportText)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace kalvero::bench

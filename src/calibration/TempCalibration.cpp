@@ -51,9 +51,16 @@ float TTempCalibrationTable::GetRealValue(int32_t aUnitsValue) {
         // The first segment with P[i].u <= u < P[i+1].u; on rising points that is the one
         // before the first point above u.
         if (fPointsAscending) {
-            const auto above = std::upper_bound(fPoints.begin(), fPoints.end(), u,
-                                                [](double v, const RPointUR& p) { return v < p.u; });
-            i = static_cast<size_t>(above - fPoints.begin()) - 1;
+            // Readings of a run come in order: the segment of the previous reading usually holds
+            // this one too. The hint is only a guess, so a relaxed atomic is enough between the
+            // acquisition thread and the window.
+            i = fSegmentHint.load(std::memory_order_relaxed);
+            if (i + 1 >= n || !(fPoints[i].u <= u && u < fPoints[i + 1].u)) {
+                const auto above = std::upper_bound(fPoints.begin(), fPoints.end(), u,
+                                                    [](double v, const RPointUR& p) { return v < p.u; });
+                i = static_cast<size_t>(above - fPoints.begin()) - 1;
+                fSegmentHint.store(i, std::memory_order_relaxed);
+            }
         } else {
             i = 0;
             while (i + 2 < n && !(fPoints[i].u <= u && u < fPoints[i + 1].u))

@@ -3,6 +3,8 @@
 // the reference points (counts → degrees), extended beyond both ends by the end segments.
 // Also serves as the dT table when dT is calibrated without regard to the sample temperature.
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -38,6 +40,8 @@ public:
 private:
     int32_t fBegUnitsTemp;
     int32_t fEndUnitsTemp;
+    // The segment of the last conversion (checked before use, so any value is safe).
+    std::atomic<size_t> fSegmentHint{0};
 };
 
 }  // namespace kalvero

@@ -47,6 +47,8 @@ private:
 class TBinaryReader {
 public:
     explicit TBinaryReader(std::string_view aData) : fData(aData) {}
+    // The reader keeps a view: a temporary string would be gone before the first read.
+    explicit TBinaryReader(std::string&&) = delete;
 
     template <typename T>
     T Read() {

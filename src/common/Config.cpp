@@ -114,7 +114,9 @@ void TAppConfig::LoadSettings() {
     LoadDisplaySettings(settings);
     LoadLibrarySettings(settings);
     LoadDeviceSettings(TIniFile(DevicesFileName()));
-    systemSpeed = std::max<int32_t>(1000, MeasureSystemSpeed());
+    // The clock rate does not change while the process runs: measured once.
+    static const int32_t speed = std::max<int32_t>(1000, MeasureSystemSpeed());
+    systemSpeed = speed;
 }
 
 void TAppConfig::LoadApplicationSettings(const TIniFile& aIni) {

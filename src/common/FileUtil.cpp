@@ -64,6 +64,11 @@ TMappedFile::~TMappedFile() {
 }
 
 void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes) {
+    WriteFileAtomic(aPath, [aBytes](const TByteSink& aSink) { aSink(aBytes); });
+}
+
+void WriteFileAtomic(const std::filesystem::path& aPath,
+                     const std::function<void(const TByteSink&)>& aProduce) {
     const std::string failure = "Не удалось записать файл " + aPath.string();
     std::random_device rd;
     const std::filesystem::path temp =
@@ -71,14 +76,24 @@ void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw EFileError(failure);
     bool ok = true;
-    size_t done = 0;
-    while (ok && done < aBytes.size()) {
-        const ssize_t n = ::write(fd, aBytes.data() + done, aBytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
+    const TByteSink sink = [&](std::string_view aBytes) {
+        size_t done = 0;
+        while (ok && done < aBytes.size()) {
+            const ssize_t n = ::write(fd, aBytes.data() + done, aBytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0)
+                ok = false;
+            else
+                done += static_cast<size_t>(n);
+        }
+        if (!ok) throw EFileError(failure);
+    };
+    try {
+        aProduce(sink);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
     }
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
@@ -86,6 +101,14 @@ void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes
     if (!ok) {
         ::unlink(temp.c_str());
         throw EFileError(failure);
+    }
+    // The rename itself reaches the disk with the folder: without this a power cut could bring
+    // back the old name after the save was reported done.
+    const std::filesystem::path folder = aPath.has_parent_path() ? aPath.parent_path() : ".";
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
 }
 

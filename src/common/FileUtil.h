@@ -3,6 +3,7 @@
 // which then replaces the target in one rename, so a failed write never leaves a half file.
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,6 +19,12 @@ public:
 std::string ReadWholeFile(const std::filesystem::path& aPath);
 // Throws EFileError "Не удалось записать файл " + name; the old file, if any, stays intact.
 void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes);
+// The same for a file made in pieces: aProduce hands the file's bytes to the sink it is given, in
+// order, so that a large file never needs a second copy in memory. An exception from aProduce
+// leaves the old file as well (and propagates).
+using TByteSink = std::function<void(std::string_view)>;
+void WriteFileAtomic(const std::filesystem::path& aPath,
+                     const std::function<void(const TByteSink&)>& aProduce);
 
 // A file mapped read-only into memory for the time of a read; large records are parsed in place
 // without a copy. Throws EFileError like ReadWholeFile.

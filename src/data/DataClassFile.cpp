@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "common/BinaryIO.h"
 #include "common/Cp1251.h"
@@ -105,18 +106,26 @@ void TDataClass::SaveToFile(const std::string& aFileName, bool aSaveOnlySelected
     // Only version "1.2" of the settings stores every channel; older installations read
     // channel 0 alone and still see how many channels the experiment had.
     const int blocks = c.fileVersion == DATAFILE_VER_1_2 ? GetChannelCount() : 1;
-    std::string bytes = EncodeHeader(h);
-    const size_t dataStart = bytes.size();
-    bytes.resize(dataStart + static_cast<size_t>(blocks) * static_cast<size_t>(count) * DATAFILE_RECORD_SIZE);
-    char* out = bytes.data() + dataStart;
-    for (int ch = 0; ch < blocks; ++ch) {
-        for (int32_t i = first; i < first + count; ++i, out += DATAFILE_RECORD_SIZE) {
-            const TItem& s = items[i][ch];
-            PutInt32(out, s.t);
-            PutInt32(out + 4, s.dt);
+    // Records go out through a buffer of 64 K records, not a copy of the whole record.
+    WriteFileAtomic(aFileName, [&](const TByteSink& aSink) {
+        aSink(EncodeHeader(h));
+        constexpr size_t kChunk = 65536;
+        std::vector<char> buffer(std::min<size_t>(kChunk, static_cast<size_t>(count)) * DATAFILE_RECORD_SIZE);
+        for (int ch = 0; ch < blocks; ++ch) {
+            for (int32_t from = first; from < first + count;) {
+                const int32_t to =
+                    static_cast<int32_t>(std::min<int64_t>(first + count, int64_t{from} + kChunk));
+                char* out = buffer.data();
+                for (int32_t i = from; i < to; ++i, out += DATAFILE_RECORD_SIZE) {
+                    const TItem& s = items[i][ch];
+                    PutInt32(out, s.t);
+                    PutInt32(out + 4, s.dt);
+                }
+                aSink({buffer.data(), static_cast<size_t>(out - buffer.data())});
+                from = to;
+            }
         }
-    }
-    WriteFileAtomic(aFileName, bytes);
+    });
     fWasSaved = true;
     fHasUnsavedChanges = false;
     fFileName = aFileName;
@@ -230,6 +239,9 @@ void TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
     TLoadProgress progress(static_cast<size_t>(itemCount));
     const int64_t tLo = static_cast<int64_t>(c.tMinADCValue) * c.tADCMultiplier;
     const int64_t tHi = static_cast<int64_t>(c.tMaxADCValue) * c.tADCMultiplier;
+    const int64_t tMin = std::min(tLo, tHi), tMax = std::max(tLo, tHi);
+    const int32_t dtMin = std::min(c.dTMinADCValue, c.dTMaxADCValue);
+    const int32_t dtMax = std::max(c.dTMinADCValue, c.dTMaxADCValue);
     std::vector<int> loadedChannels;
 
     if (current) {
@@ -245,26 +257,36 @@ void TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
                 if (aStartChannel > 0) name += " - " + BaseName(aFileName);
                 k = CreateCannel(name, CHANNEL_TYPE_PERMANENT) - 1;  // always the channel just appended
             }
-            for (int i = 0; i < itemCount; ++i) {
-                const size_t at = blockStart + static_cast<size_t>(i) * DATAFILE_RECORD_SIZE;
-                char record[DATAFILE_RECORD_SIZE] = {};
-                if (at < aBytes.size()) {
-                    std::memcpy(record, aBytes.data() + at,
-                                std::min(DATAFILE_RECORD_SIZE, aBytes.size() - at));
+            // Records wholly inside the file are read in place; a record cut short at the end
+            // reads as zeros where the file ends.
+            const size_t whole =
+                blockStart >= aBytes.size()
+                    ? 0
+                    : std::min<size_t>(itemCount, (aBytes.size() - blockStart) / DATAFILE_RECORD_SIZE);
+            const char* p = aBytes.data() + std::min(blockStart, aBytes.size());
+            TItem* s = &items[0][k];
+            const size_t stride = items.ChannelCount();
+            for (size_t i = 0; i < static_cast<size_t>(itemCount); ++i, s += stride) {
+                int32_t t, dt;
+                if (i < whole) {
+                    t = ReadInt32(p), dt = ReadInt32(p + 4);
+                    p += DATAFILE_RECORD_SIZE;
+                } else {
+                    char record[DATAFILE_RECORD_SIZE] = {};
+                    const size_t at = blockStart + i * DATAFILE_RECORD_SIZE;
+                    if (at < aBytes.size())
+                        std::memcpy(record, aBytes.data() + at,
+                                    std::min(DATAFILE_RECORD_SIZE, aBytes.size() - at));
+                    t = ReadInt32(record), dt = ReadInt32(record + 4);
                 }
-                int32_t t = ReadInt32(record), dt = ReadInt32(record + 4);
-                if (t < std::min(tLo, tHi) || t > std::max(tLo, tHi)) {
+                if (t < tMin || t > tMax) {
                     aTempOverflow = true;
-                    t = static_cast<int32_t>(std::clamp<int64_t>(t, std::min(tLo, tHi), std::max(tLo, tHi)));
+                    t = static_cast<int32_t>(std::clamp<int64_t>(t, tMin, tMax));
                 }
-                if (dt < std::min(c.dTMinADCValue, c.dTMaxADCValue) ||
-                    dt > std::max(c.dTMinADCValue, c.dTMaxADCValue)) {
-                    aDiffOverflow = true;
-                }
-                TItem& s = items[i][k];
-                s.t = t;
-                s.dt = dt;
-                if (i % 100 == 0) progress.At(static_cast<size_t>(i));
+                if (dt < dtMin || dt > dtMax) aDiffOverflow = true;
+                s->t = t;
+                s->dt = dt;
+                if ((i & 0xFFF) == 0) progress.At(i);
             }
             loadedChannels.push_back(k);
         }
@@ -282,7 +304,7 @@ void TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
         for (int i = 0; i < itemCount; ++i, p += DATAFILE_RECORD_SIZE) {
             items[i][k].t = ReadInt32(p);
             items[i][k].dt = ReadInt32(p + 4);
-            if (i % 100 == 0) progress.At(static_cast<size_t>(i));
+            if ((i & 0xFFF) == 0) progress.At(static_cast<size_t>(i));
         }
         loadedChannels.push_back(k);
     }

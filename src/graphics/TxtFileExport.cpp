@@ -125,6 +125,10 @@ void TTxtFileExport::BuildTable() {
                 break;
         }
     }
+    // Ten million rows are over a gigabyte of row objects: grown by doubling they would be moved
+    // again and again.
+    if (fStopIndex >= fStartIndex)
+        fData.reserve(fData.size() + static_cast<size_t>((fStopIndex - fStartIndex) / step + 1));
     for (int64_t i = fStartIndex; i <= fStopIndex; i += step) {
         const int item = static_cast<int>(i);
         const TItem& s = d.items[item][0];
@@ -159,16 +163,25 @@ std::vector<std::string> TTxtFileExport::Preview() const {
 void TTxtFileExport::SaveToFile() const {
     try {
         const std::string sep = Separator();
-        std::string text;
-        text.reserve(fData.size() * 24);
-        for (const RExportRow& r : fData) {
-            text += r.col1;
-            text += sep;
-            text += r.col2;
-            if (fUse3Columns) text += sep + r.col3;
-            text += "\r\n";
-        }
-        WriteFileAtomic(fFileName, Utf8ToCp1251(text));
+        // Written in pieces of 64 K rows: no copy of the whole text, in either encoding.
+        WriteFileAtomic(fFileName, [&](const TByteSink& aSink) {
+            std::string text;
+            for (size_t k = 0; k < fData.size(); ++k) {
+                const RExportRow& r = fData[k];
+                text += r.col1;
+                text += sep;
+                text += r.col2;
+                if (fUse3Columns) {
+                    text += sep;
+                    text += r.col3;
+                }
+                text += "\r\n";
+                if ((k + 1) % 65536 == 0 || k + 1 == fData.size()) {
+                    aSink(Utf8ToCp1251(text));
+                    text.clear();
+                }
+            }
+        });
     } catch (const std::exception& e) {
         throw ETxtFileExportException(std::string("Ошибка при сохранении файла: ") + e.what());
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "calibration/TempCalibration.h"
 #include "support/TestConfig.h"
@@ -121,4 +122,32 @@ TEST_F(TempTable, NameKeeps255Characters) {
         russian += "ж";
     table.SetName(russian);
     EXPECT_EQ(table.GetName().size(), 255u * 2);  // 255 characters of two UTF-8 bytes
+}
+
+TEST_F(TempTable, ReadingsInAnyOrderFindTheirSegment) {
+    // The segment of one reading is tried first for the next: a run going up, coming down,
+    // jumping about and a table changed in between must all land on the right segment.
+    const int32_t u[] = {0, 2000, 5000, 6000, 10000};
+    const float r[] = {-50, 150, 300, 600, 700};
+    for (int k = 0; k < 5; ++k)
+        table.AddTempRefPoint(u[k], r[k], "");
+    table.Calc();
+    auto expected = [&](int32_t x) {
+        int k = x < u[1] ? 0 : x < u[2] ? 1 : x < u[3] ? 2 : 3;
+        return r[k] + (r[k + 1] - r[k]) * static_cast<double>(x - u[k]) / (u[k + 1] - u[k]);
+    };
+    std::vector<int32_t> readings;
+    for (int32_t x = 0; x <= 10000; x += 37)
+        readings.push_back(x);
+    for (int32_t x = 10000; x >= 0; x -= 53)
+        readings.push_back(x);
+    for (int32_t x : {5999, 2000, 1999, 6000, 0, 9999, 4321})
+        readings.push_back(x);
+    for (int32_t x : readings)
+        ASSERT_NEAR(table.GetRealValue(x), expected(x), 1e-3) << x;
+    table.ClearRefPoints();
+    table.AddTempRefPoint(0, 0, "");
+    table.AddTempRefPoint(100, 100, "");
+    table.Calc();
+    EXPECT_FLOAT_EQ(table.GetRealValue(50), 50.0f);
 }

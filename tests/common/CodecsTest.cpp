@@ -65,10 +65,11 @@ TEST(BinaryIO, LengthByteAboveFieldStaysInsideIt) {
     TBinaryReader r(data);
     EXPECT_EQ(r.ReadShortString(3), "abc");
     EXPECT_EQ(r.Read<uint8_t>(), 7);
-    TBinaryReader cut(
-        std::string("\x02"
-                    "a",
-                    2));
+    const std::string shortField(
+        "\x02"
+        "a",
+        2);
+    TBinaryReader cut(shortField);
     EXPECT_THROW(cut.ReadShortString(3), EReadError);
 }
 

@@ -1,0 +1,183 @@
+"""The work an analyst would otherwise do with numpy, scipy and matplotlib (Debian's python3
+packages), on the very files kalvero-bench leaves in its folder (KALVERO_BENCH_DIR):
+
+  run<N>.dsc    a heating run, one channel (load, save, rendering, text export)
+  peaks<N>.dsc  100 Gaussian peaks (height 3000, sigma 200 items) on a base of 2000 counts with
+                +-2 counts of noise, 10 items per second (smoothing, derivative, peaks)
+  calib<N>.i32  temperature and dT readings as int32 pairs (calibration)
+
+Each function returns the best wall time of a few runs, in milliseconds.
+"""
+import io
+import os
+import time
+
+import numpy as np
+
+HEADER = 1432
+RECORD = np.dtype([("t", "<i4"), ("dt", "<i4")])
+PEAKS, BASE, SIGMA, FREQUENCY = 100, 2000.0, 200.0, 10.0
+WINDOW = 64  # the program's smoothing span: smoothDotCount x smoothDotStep
+WIDTH, HEIGHT = 1920, 1080
+
+# numpy 2 renamed trapz; Debian 12 has the old name.
+trapz = getattr(np, "trapezoid", None) or np.trapz
+
+
+def best(repeats, fn):
+    times = []
+    for _ in range(repeats):
+        start = time.perf_counter()
+        fn()
+        times.append(time.perf_counter() - start)
+    return min(times) * 1000
+
+
+def records(path):
+    return np.fromfile(path, dtype=RECORD, offset=HEADER)
+
+
+def load_and_calibrate(folder, n, repeats):
+    """np.fromfile and the temperature through the same 20-point table (np.interp)."""
+    path = os.path.join(folder, f"run{n}.dsc")
+    table_x = np.array([(1 << 24) * k / 19.0 for k in range(20)]).astype(np.int32).astype(np.float64)
+    table_y = table_x * 0.0001 + 20.0
+
+    def run():
+        rec = records(path)
+        return np.interp(rec["t"], table_x, table_y).astype(np.float32), rec["dt"].astype(np.float32)
+
+    return best(repeats, run)
+
+
+def durable(path, write):
+    """Writes through a temporary file that is flushed to the disk and renamed into place, the
+    folder flushed after the rename: what the program's every save does."""
+    tmp = path + ".tmp"
+    with open(tmp, "wb") as f:
+        write(f)
+        f.flush()
+        os.fsync(f.fileno())
+    os.replace(tmp, path)
+    fd = os.open(os.path.dirname(path), os.O_RDONLY | os.O_DIRECTORY)
+    os.fsync(fd)
+    os.close(fd)
+
+
+def save(folder, n, repeats):
+    """Header and records written with ndarray.tofile, durably."""
+    path = os.path.join(folder, f"run{n}.dsc")
+    with open(path, "rb") as f:
+        header = f.read(HEADER)
+    rec = records(path)
+    out = os.path.join(folder, "peer-saved.dsc")
+
+    def write(f):
+        f.write(header)
+        rec.tofile(f)
+
+    return best(repeats, lambda: durable(out, write))
+
+
+def peaks_record(folder, n):
+    return records(os.path.join(folder, f"peaks{n}.dsc"))["dt"].astype(np.float64)
+
+
+def average_smooth(folder, n, repeats):
+    from scipy import ndimage
+    y = peaks_record(folder, n)
+    return best(repeats, lambda: ndimage.uniform_filter1d(y, WINDOW))
+
+
+def median_smooth(folder, n, repeats):
+    from scipy import ndimage
+    y = peaks_record(folder, n)
+    return best(max(1, repeats - 2), lambda: ndimage.median_filter(y, size=WINDOW))
+
+
+def bezier_smooth(folder, n, repeats):
+    """No Bezier smoother in scipy: the Gaussian filter is the nearest kernel smoother."""
+    from scipy import ndimage
+    y = peaks_record(folder, n)
+    return best(repeats, lambda: ndimage.gaussian_filter1d(y, 8))
+
+
+def derivative(folder, n, repeats):
+    """A seven-point least-squares derivative."""
+    from scipy import signal
+    y = peaks_record(folder, n)
+    return best(repeats, lambda: signal.savgol_filter(y, 7, 2, deriv=1, delta=1 / FREQUENCY))
+
+
+def detect_peaks(folder, n, repeats):
+    """find_peaks with the height, distance and prominence that return the 100 peaks; the
+    prominence gives each peak its bases, as the program's margins do."""
+    from scipy import signal
+    y = peaks_record(folder, n)
+    found = signal.find_peaks(y, height=BASE + 100, distance=int(8 * SIGMA), prominence=1000)[0]
+    if len(found) != PEAKS:
+        raise RuntimeError(f"find_peaks returned {len(found)} peaks, not {PEAKS}")
+    return best(repeats, lambda: signal.find_peaks(y, height=BASE + 100, distance=int(8 * SIGMA),
+                                                   prominence=1000))
+
+
+def detect_peaks_bare(folder, n, repeats):
+    """find_peaks with height and distance only: local maxima, no bases."""
+    from scipy import signal
+    y = peaks_record(folder, n)
+    return best(repeats, lambda: signal.find_peaks(y, height=BASE + 100, distance=int(8 * SIGMA)))
+
+
+def integrate_peaks(folder, n, repeats):
+    """numpy.trapz of every peak over its +-4 sigma stretch above the base."""
+    y = peaks_record(folder, n)
+    spacing = n / PEAKS
+    centres = ((np.arange(PEAKS) + 0.5) * spacing).astype(np.int64)
+    half = int(4 * SIGMA)
+    return best(repeats, lambda: [trapz(y[c - half:c + half + 1] - BASE, dx=1 / FREQUENCY) for c in centres])
+
+
+def calibrate(folder, n, repeats):
+    """Temperature through the benchmark's 20-point table, dT divided by the sensitivity
+    interpolated at that temperature (the dT table's five points)."""
+    pairs = np.fromfile(os.path.join(folder, f"calib{n}.i32"), dtype=RECORD)
+    x = np.arange(20) / 19.0
+    table_x = (x * (1 << 20)).astype(np.int32).astype(np.float64)
+    table_y = -150 + 1650 * x + 40 * x * x
+    temps = np.array([0, 150, 400, 700, 1100], dtype=np.float64)
+    sensitivity = np.array([420, 400, 360, 300, 250], dtype=np.float64) / 2.0
+
+    def run():
+        tc = np.interp(pairs["t"], table_x, table_y)
+        dtc = pairs["dt"] / np.interp(tc, temps, sensitivity)
+        return tc.astype(np.float32), dtc.astype(np.float32)
+
+    return best(repeats, run)
+
+
+def render_png(folder, n, repeats):
+    """The dT curve drawn by matplotlib (Agg) into a PNG of the same size, in memory."""
+    import matplotlib
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+    rec = records(os.path.join(folder, f"run{n}.dsc"))
+    x = np.arange(len(rec)) / FREQUENCY
+    y = rec["dt"]
+
+    def run():
+        fig = plt.figure(figsize=(WIDTH / 100, HEIGHT / 100), dpi=100)
+        ax = fig.add_subplot(1, 1, 1)
+        ax.plot(x, y, linewidth=1)
+        ax.grid(True)
+        fig.savefig(io.BytesIO(), format="png")
+        plt.close(fig)
+
+    return best(max(1, repeats - 1), run)
+
+
+def export_text(folder, n, repeats):
+    """Time, temperature and dT of every item as tab-separated text with numpy.savetxt, durably."""
+    rec = records(os.path.join(folder, f"run{n}.dsc"))
+    table = np.column_stack([np.arange(len(rec)) / FREQUENCY, rec["t"] * 0.0001 + 20.0, rec["dt"]])
+    out = os.path.join(folder, "peer-export.txt")
+    return best(max(1, repeats - 2), lambda: durable(out, lambda f: np.savetxt(f, table, fmt="%.1f\t%.2f\t%.2f")))
