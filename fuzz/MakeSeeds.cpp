@@ -14,6 +14,7 @@
 #include "calibration/HeatCalibration.h"
 #include "calibration/TempCalibration.h"
 #include "common/BinaryIO.h"
+#include "common/FileUtil.h"
 #include "data/DataClass.h"
 #include "data/DataFileHeader.h"
 
@@ -25,11 +26,6 @@ namespace {
 void Write(const fs::path& aFile, const std::string& aBytes) {
     fs::create_directories(aFile.parent_path());
     std::ofstream(aFile, std::ios::binary | std::ios::trunc) << aBytes;
-}
-
-std::string Read(const fs::path& aFile) {
-    std::ifstream in(aFile, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A short heating run with a melting peak on aChannels channels.
@@ -117,8 +113,8 @@ int main(int argc, char** argv) {
         BinFiles(out / "bin");
         Tables(out / "tbl");
         Programs(out / "prg");
-        Write(out / "settings" / "Settings.ini", Read(config.SettingsFileName()));
-        Write(out / "devices" / "Devices.ini", Read(config.DevicesFileName()));
+        Write(out / "settings" / "Settings.ini", ReadWholeFile(config.SettingsFileName()));
+        Write(out / "devices" / "Devices.ini", ReadWholeFile(config.DevicesFileName()));
         Texts(out / "plugins",
               {"kinetics.so=TKinetics", "a.so=TA;b.so=TB=x;;c.so=",
                "[Software\\Kalvero\\Kalvero]\ninstalledPlugins=kinetics.so=TKinetics;b.so=TB\n"});

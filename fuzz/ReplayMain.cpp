@@ -4,19 +4,17 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
-#include <vector>
+
+#include "common/FileUtil.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize);
 
 namespace {
 
 void Replay(const std::filesystem::path& aFile) {
-    std::ifstream in(aFile, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = kalvero::ReadWholeFile(aFile);
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 

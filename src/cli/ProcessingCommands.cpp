@@ -81,17 +81,6 @@ nlohmann::ordered_json PeakToJson(const TDataClass& d, const TPeak& p) {
     return j;
 }
 
-// "a:b" into two item indices.
-std::pair<int, int> ParsePair(const std::string& aText, const std::string& aOption) {
-    const size_t colon = aText.find(':');
-    try {
-        if (colon == std::string::npos) throw std::invalid_argument(aText);
-        return {std::stoi(aText.substr(0, colon)), std::stoi(aText.substr(colon + 1))};
-    } catch (const std::exception&) {
-        throw CLI::ValidationError(aOption, "ожидается A:B, получено " + aText);
-    }
-}
-
 }  // namespace
 
 void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
@@ -110,7 +99,7 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
         const auto d = Load(aContext, args->file);
         TPeakUtils utils(*d, aContext.Process().Config(), gLogger, nullptr);
         if (!args->manual.empty()) {
-            const auto [a, b] = ParsePair(args->manual, "--manual");
+            const auto [a, b] = ParseItemRange(args->manual, "--manual");
             utils.AddPeakManually(a, b);
         } else {
             utils.DetectPeaks(args->from, args->to < 0 ? d->GetItemCount() - 1 : args->to);

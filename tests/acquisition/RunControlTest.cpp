@@ -12,15 +12,6 @@ using namespace kalvero::test;
 
 namespace {
 
-std::string Text(const std::function<void()>& aAction) {
-    try {
-        aAction();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "";
-}
-
 // The emulator on a clock moved by hand.
 class EmulRunTest : public ::testing::Test {
 protected:

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <functional>
 #include <string>
 #include <thread>
@@ -20,6 +21,16 @@
 #include "support/TestConfig.h"
 
 namespace kalvero::test {
+
+// The message of the exception an action raises, "" when it raises none.
+inline std::string Text(const std::function<void()>& aAction) {
+    try {
+        aAction();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
 
 // Run time that moves only when the test says so; port pulses pass at once.
 class TManualClock : public TRunClock {

@@ -43,15 +43,6 @@ protected:
     std::unique_ptr<TLaUniUsbScanThread> thread;
 };
 
-std::string Text(const std::function<void()>& aAction) {
-    try {
-        aAction();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "";
-}
-
 }  // namespace
 
 TEST_F(UsbTest, DecimationMultipliesTheConverterRateWhichMustBeAllowed) {
