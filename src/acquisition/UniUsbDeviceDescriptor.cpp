@@ -212,6 +212,7 @@ void TUniUsbDeviceDescriptor::Init() {
 }
 
 void TUniUsbDeviceDescriptor::DeInit() {
+    std::lock_guard lock(fHandleLock);
     fBusyFlag = false;
     if (fDeviceHandle != 0 && TUniDriverLibrary::Instance().loaded) CloseHandle();
 }
@@ -240,6 +241,7 @@ void TUniUsbDeviceDescriptor::StartADC() {
 }
 
 void TUniUsbDeviceDescriptor::StopADC() {
+    std::lock_guard lock(fHandleLock);
     if (!fConnected) return;
     const TUniDriverLibrary& lib = Library();
     TBusy busy(fBusyFlag);

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,10 @@ private:
     void FillInitRecord(unidriver::RshInitADC& aRecord);
 
     unidriver::U32 fDeviceHandle = 0;
-    bool fConnected = false;
+    std::atomic<bool> fConnected{false};
+    // A failing run closes the connection on the scan thread while the operator's stop may be
+    // stopping the converter: the two never overlap, so the stop never uses a closed handle.
+    std::mutex fHandleLock;
     std::atomic<bool> fBusyFlag{false};
     float fActualFreq = 0;
     uint8_t fPortOutByte = 0;
