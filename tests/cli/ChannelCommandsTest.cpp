@@ -38,7 +38,7 @@ std::string ExperimentFile(bool aPeaks, int aOffset) {
 class CliChannels : public ::testing::Test {
 protected:
     TTempDir dir;
-    std::string data = ShellQuote(dir.Str() + "data");
+    std::string data = MakeCliDataDir(dir);
     std::string file = dir.Str() + "run.dsc", other = dir.Str() + "empty.dsc", flat = dir.Str() + "flat.dsc";
     std::string out = dir.Str() + "out.dsc";
 
@@ -46,9 +46,6 @@ protected:
         WriteFileBytes(file, ExperimentFile(true, 1000));
         WriteFileBytes(other, ExperimentFile(false, 300));
         WriteFileBytes(flat, ExperimentFile(false, 1000));
-        std::filesystem::create_directories(dir.Path() / "data");
-        WriteFileBytes(dir.Path() / "data" / "Settings.ini", "[ApplicationParameters]\nFileVersion=1.2\n");
-        WriteFileBytes(dir.Path() / "data" / "Devices.ini", "");
     }
 
     RCliResult Cli(const std::string& aArgs) { return RunCli("--data-dir " + data + " " + aArgs); }

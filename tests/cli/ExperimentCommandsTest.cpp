@@ -30,15 +30,9 @@ std::string TwoChannelFile() {
 class CliExperiment : public ::testing::Test {
 protected:
     TTempDir dir;
-    std::string data = ShellQuote(dir.Str() + "data");
+    std::string data = MakeCliDataDir(dir);
     std::string file = dir.Str() + "two.dsc";
-    void SetUp() override {
-        WriteFileBytes(file, TwoChannelFile());
-        // Settings that store every channel of an experiment.
-        std::filesystem::create_directories(dir.Path() / "data");
-        WriteFileBytes(dir.Path() / "data" / "Settings.ini", "[ApplicationParameters]\nFileVersion=1.2\n");
-        WriteFileBytes(dir.Path() / "data" / "Devices.ini", "");
-    }
+    void SetUp() override { WriteFileBytes(file, TwoChannelFile()); }
 };
 
 }  // namespace

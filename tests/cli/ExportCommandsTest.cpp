@@ -40,13 +40,10 @@ uint32_t U32(const std::string& s, size_t at) {
 class CliExport : public ::testing::Test {
 protected:
     TTempDir dir;
-    std::string data = ShellQuote(dir.Str() + "data");
+    std::string data = MakeCliDataDir(dir);
     std::string file = ShellQuote(dir.Str() + "run.dsc");
     void SetUp() override {
         WriteFileBytes(dir.Path() / "run.dsc", PeakFile());
-        std::filesystem::create_directories(dir.Path() / "data");
-        WriteFileBytes(dir.Path() / "data" / "Settings.ini", "[ApplicationParameters]\nFileVersion=1.2\n");
-        WriteFileBytes(dir.Path() / "data" / "Devices.ini", "");
     }
     RCliResult Run(const std::string& aArgs) { return RunCli("--data-dir " + data + " --json " + aArgs); }
     std::string Out(const std::string& aName) { return ShellQuote(dir.Str() + aName); }

@@ -36,16 +36,13 @@ std::string ExperimentFile(bool aWithPeak) {
 class CliProcessing : public ::testing::Test {
 protected:
     TTempDir dir;
-    std::string data = ShellQuote(dir.Str() + "data");
+    std::string data = MakeCliDataDir(dir);
     std::string file = dir.Str() + "peak.dsc";
     std::string flat = dir.Str() + "flat.dsc";
 
     void SetUp() override {
         WriteFileBytes(file, ExperimentFile(true));
         WriteFileBytes(flat, ExperimentFile(false));
-        std::filesystem::create_directories(dir.Path() / "data");
-        WriteFileBytes(dir.Path() / "data" / "Settings.ini", "[ApplicationParameters]\nFileVersion=1.2\n");
-        WriteFileBytes(dir.Path() / "data" / "Devices.ini", "");
     }
 
     json Run(const std::string& aArgs) {

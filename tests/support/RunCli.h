@@ -22,6 +22,15 @@ inline std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
+// A program-data folder "data" inside aDir whose settings store every channel of an experiment
+// and that knows no device; returns its path quoted for the command line.
+inline std::string MakeCliDataDir(const TTempDir& aDir) {
+    std::filesystem::create_directories(aDir.Path() / "data");
+    WriteFileBytes(aDir.Path() / "data" / "Settings.ini", "[ApplicationParameters]\nFileVersion=1.2\n");
+    WriteFileBytes(aDir.Path() / "data" / "Devices.ini", "");
+    return ShellQuote(aDir.Str() + "data");
+}
+
 inline RCliResult RunCli(const std::string& aArgs, const std::string& aEnv = "") {
     static TTempDir outputs;
     // CTest names the executable; run by hand, the test finds it beside itself in bin/.
