@@ -34,7 +34,8 @@ public:
     void UpdateWork(const std::string&) override {}
 
     void BeginWork(const std::string& aPluginCommand) override {
-        if (aPluginCommand != kCommand)
+        // The file menu runs a plug-in by its name: that is this one command too.
+        if (aPluginCommand != kCommand && aPluginCommand != pluginName())
             throw EPluginException("Неизвестная команда плагина: " + aPluginCommand);
         std::vector<TDataClass*> runs = fAllDataClasses;
         if (runs.empty() && fCurrentDataClass) runs.push_back(fCurrentDataClass);

@@ -35,6 +35,47 @@ bool THeadlessUiHooks::MsgBoxOC(const std::string& aText) {
     return fAnswer;
 }
 
+void TCurrentUiHooks::MsgBox(const std::string& aText) {
+    Current()->MsgBox(aText);
+}
+
+void TCurrentUiHooks::ErrBox(const std::string& aText) {
+    Current()->ErrBox(aText);
+}
+
+bool TCurrentUiHooks::MsgBoxYN(const std::string& aText) {
+    return Current()->MsgBoxYN(aText);
+}
+
+bool TCurrentUiHooks::MsgBoxOC(const std::string& aText) {
+    return Current()->MsgBoxOC(aText);
+}
+
+void TCurrentUiHooks::ProgressStart(const std::string& aCaption, int aMax) {
+    Current()->ProgressStart(aCaption, aMax);
+}
+
+void TCurrentUiHooks::ProgressStep(int aPosition) {
+    Current()->ProgressStep(aPosition);
+}
+
+void TCurrentUiHooks::ProgressFinish() {
+    Current()->ProgressFinish();
+}
+
+void TCurrentUiHooks::BeginBusy() {
+    Current()->BeginBusy();
+}
+
+void TCurrentUiHooks::EndBusy() {
+    Current()->EndBusy();
+}
+
+TUiHooks& CurrentUiHooks() {
+    static TCurrentUiHooks hooks;
+    return hooks;
+}
+
 TUiHooks& UiHooks() {
     // The shared pointer is kept alive by the global; replacing hooks happens on the UI thread
     // between operations, so handing out a reference is safe.

@@ -52,6 +52,23 @@ private:
     bool fAnswer;
 };
 
+// Passes every call to the hooks in force at the time of the call: for objects that keep a hooks
+// pointer (a peak detector's progress window) longer than one installation of hooks lasts.
+class TCurrentUiHooks : public TUiHooks {
+public:
+    void MsgBox(const std::string& aText) override;
+    void ErrBox(const std::string& aText) override;
+    bool MsgBoxYN(const std::string& aText) override;
+    bool MsgBoxOC(const std::string& aText) override;
+    void ProgressStart(const std::string& aCaption, int aMax) override;
+    void ProgressStep(int aPosition) override;
+    void ProgressFinish() override;
+    void BeginBusy() override;
+    void EndBusy() override;
+};
+// One process-wide instance.
+TUiHooks& CurrentUiHooks();
+
 // The hooks in force; never null (the headless default until another is installed).
 TUiHooks& UiHooks();
 // Installs hooks and returns the previous ones; null restores the headless default.

@@ -1,6 +1,7 @@
 #include "data/DataClass.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 
@@ -28,6 +29,18 @@ uint32_t TickCount() {
     return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+// The tick count of the creation, moved on by one where two experiments are created within the
+// same millisecond: the identity tells windows apart, so it must never repeat in a process.
+uint32_t NewInstanceId() {
+    static std::atomic<uint32_t> last{0};
+    uint32_t previous = last.load();
+    uint32_t id = 0;
+    do {
+        id = std::max(TickCount(), previous + 1);
+    } while (!last.compare_exchange_weak(previous, id));
+    return id;
+}
+
 int32_t RoundToInt(double v) {
     return static_cast<int32_t>(Round(v));
 }
@@ -36,7 +49,7 @@ int32_t RoundToInt(double v) {
 
 TDataClass::TDataClass(const std::string& aFileName) {
     const TAppConfig& c = DataConfig();
-    fInstanceId = TickCount();
+    fInstanceId = NewInstanceId();
     fFirstScanChannelNo = 0;
     fLastScanChannelNo = static_cast<uint8_t>(std::max(0, c.numberOfDataChannels - 1));
     fFileName = aFileName;

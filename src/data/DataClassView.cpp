@@ -162,17 +162,38 @@ void TDataClass::SwapMargins() {
 void TDataClass::ResetMargins(bool aCheckRanges) {
     FillTempValues();
     if (aCheckRanges) {
+        // Every reading is passed through the range expansion as if one by one; a reading inside
+        // the converter's range and the current axis range changes nothing there, so only the
+        // others take the call. The calibrated values were just filled: they are the readings'
+        // degrees, and the temperature bounds in degrees change only when a range moves.
+        const TAppConfig& c = DataConfig();
+        const bool degT = tempScale == tsDegrees, degDt = diffTempScale == dtsDegrees;
+        const int64_t tLo = std::min<int64_t>(static_cast<int64_t>(c.tMinADCValue) * c.tADCMultiplier,
+                                              static_cast<int64_t>(c.tMaxADCValue) * c.tADCMultiplier);
+        const int64_t tHi = std::max<int64_t>(static_cast<int64_t>(c.tMinADCValue) * c.tADCMultiplier,
+                                              static_cast<int64_t>(c.tMaxADCValue) * c.tADCMultiplier);
+        const int32_t dLo = std::min(c.dTMinADCValue, c.dTMaxADCValue),
+                      dHi = std::max(c.dTMinADCValue, c.dTMaxADCValue);
+        double tMin = 0, tMax = 0;
+        auto tBounds = [&] {
+            tMin = degT ? TempRealValue(fTempMinValue) : fTempMinValue;
+            tMax = degT ? TempRealValue(fTempMaxValue) : fTempMaxValue;
+        };
+        tBounds();
         for (int ch = 0; ch < GetChannelCount(); ++ch) {
             for (size_t i = 0; i < items.ItemCount(); ++i) {
                 TItem& s = items[i][ch];
                 bool changed = false;
-                const bool degT = tempScale == tsDegrees, degDt = diffTempScale == dtsDegrees;
-                const double tMin = degT ? TempRealValue(fTempMinValue) : fTempMinValue;
-                const double tMax = degT ? TempRealValue(fTempMaxValue) : fTempMaxValue;
-                s.t = ExpandTRange(s.t, false, changed, tMax, tMin);
+                const double tv = degT ? s.tc : s.t;
+                if (s.t < tLo || s.t > tHi || tv < tMin || tv > tMax) {
+                    s.t = ExpandTRange(s.t, false, changed, tMax, tMin);
+                    if (changed) tBounds();
+                }
                 const double dMin = degDt ? DiffTempRealValue(fDiffTempMinValue, s.tc) : fDiffTempMinValue;
                 const double dMax = degDt ? DiffTempRealValue(fDiffTempMaxValue, s.tc) : fDiffTempMaxValue;
-                s.dt = ExpandDtRange(s.dt, false, changed, dMax, dMin, s.tc);
+                const double dv = degDt ? s.dtc : s.dt;
+                if (s.dt < dLo || s.dt > dHi || dv < dMin || dv > dMax)
+                    s.dt = ExpandDtRange(s.dt, false, changed, dMax, dMin, s.tc);
             }
         }
     }

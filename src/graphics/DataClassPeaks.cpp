@@ -111,6 +111,12 @@ void TDataClass::FillCoords() {
                 entry.alowedModes = 1u << vm_view_dT_by_time;  // peaks are shown and edited there only
                 entry.x = line.points[n].sx;
                 entry.y = line.points[n].sy;
+                // The other end of the line: the range a point of a vertical line is held in.
+                const TCoordPoint& other = line.points[n + 1 < line.points.size() ? n + 1
+                                                       : n > 0                    ? n - 1
+                                                                                  : n];
+                entry.x1 = other.sx;
+                entry.y1 = other.sy;
                 entry.objID = k;
                 entry.objSubID = static_cast<int32_t>(j);
                 entry.pointID = static_cast<int32_t>(n);

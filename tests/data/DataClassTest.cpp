@@ -184,3 +184,47 @@ TEST(CurveTexts, UnitsFollowTheScales) {
     d.diffTempScale = dtsDegrees;
     EXPECT_EQ(GetDiffTempScaleStr(d), "°С");
 }
+
+// Checking the ranges clamps every reading into the converter's range and widens the axis ranges
+// exactly as passing the readings one by one through the range expansion does.
+TEST(DataClass, CheckingTheRangesMatchesTheExpansionOfEveryReading) {
+    TTestConfig config;
+    config->endTime = 300;
+    config->frequency = 10;
+    config->tMinValue = 1000, config->tMaxValue = 2000;
+    config->dTMinValue = 1500, config->dTMaxValue = 2500;
+    for (const TDiffTempScale scale : {dtsUnits, dtsDegrees}) {
+        TDataClass fast, reference;
+        for (TDataClass* d : {&fast, &reference}) {
+            d->diffTempScale = scale;
+            d->tempScale = scale == dtsDegrees ? tsDegrees : tsUnits;
+            for (int i = 0; i < d->GetItemCount(); ++i) {
+                d->items[i][0].t = 900 + i / 2;  // below, inside and above the T range
+                d->items[i][0].dt = 2000 + (i % 500) * (i % 3 == 0 ? 3 : -3);
+            }
+            d->items[700][0].dt = 9000;  // beyond the converter: clamped to 4095
+            d->items[800][0].t = -50;
+        }
+        fast.ResetMargins(true);
+        reference.FillTempValues();
+        for (size_t i = 0; i < reference.items.ItemCount(); ++i) {
+            TItem& s = reference.items[i][0];
+            bool changed = false;
+            const double tMin = reference.fTempMinValue, tMax = reference.fTempMaxValue;
+            s.t = reference.ExpandTRange(s.t, false, changed, tMax, tMin);
+            const double dMin = reference.fDiffTempMinValue, dMax = reference.fDiffTempMaxValue;
+            s.dt = reference.ExpandDtRange(s.dt, false, changed, dMax, dMin, s.tc);
+        }
+        EXPECT_EQ(fast.items[700][0].dt, 4095);
+        EXPECT_EQ(fast.items[800][0].t, 0);
+        EXPECT_EQ(fast.fTempMinValue, reference.fTempMinValue);
+        EXPECT_EQ(fast.fTempMaxValue, reference.fTempMaxValue);
+        EXPECT_EQ(fast.fDiffTempMinValue, reference.fDiffTempMinValue);
+        EXPECT_EQ(fast.fDiffTempMaxValue, reference.fDiffTempMaxValue);
+        EXPECT_LT(fast.fDiffTempMinValue, 1500);  // widened to hold the data
+        for (size_t i = 0; i < fast.items.ItemCount(); ++i) {
+            ASSERT_EQ(fast.items[i][0].t, reference.items[i][0].t) << i;
+            ASSERT_EQ(fast.items[i][0].dt, reference.items[i][0].dt) << i;
+        }
+    }
+}

@@ -1,0 +1,117 @@
+// The data window as the operator feels it: a full redraw of the plot at 1920 × 1080, a sequence
+// of zoom steps, and opening a long record until its curve is on the screen. The program runs on
+// the offscreen platform with its own program-data folder (24-bit count ranges).
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <clocale>
+#include <filesystem>
+#include <memory>
+
+#include "../BenchSupport.h"
+#include "app/DataWindow.h"
+#include "app/MainWindow.h"
+#include "app/PlotView.h"
+#include "app/Prompts.h"
+#include "common/FileUtil.h"
+#include "graphics/PlotInteraction.h"
+
+namespace kalvero::bench {
+namespace {
+
+constexpr int kWidth = 1920, kHeight = 1080;
+
+// The program, started once for the whole run, after the experiment files exist.
+app::TKalveroForm& Form() {
+    static std::unique_ptr<app::TKalveroForm> form;
+    if (!form) {
+        ExperimentFile(1'000'000);
+        ExperimentFile(10'000'000);
+        const std::string data = Environment().Folder() + "appdata";
+        PrepareProgramDataFolder(data);
+        WriteFileAtomic(data + "/Devices.ini",
+                        "[DEFAULT_DEVICE]\nInterfaceType=EMU\nfrequency=10\ntMaxADCValue=16777216\n"
+                        "tMaxValue=16777216\ndTMinADCValue=-16777216\ndTMaxADCValue=16777216\n"
+                        "dTMinValue=2000\ndTMaxValue=2600\n");
+        app::SetPromptAnswerer([](const app::TPrompt&) { return app::TPromptAnswer{}; });
+        form =
+            std::make_unique<app::TKalveroForm>(app::TStartOptions{Environment().Folder() + "bin", data, ""});
+        form->resize(kWidth + 200, kHeight + 300);
+        form->show();
+        QCoreApplication::processEvents();
+    }
+    return *form;
+}
+
+// A window with the record of aItems items whose plot is kWidth × kHeight.
+app::TfrmDataWindow& Window(size_t aItems) {
+    app::TKalveroForm& form = Form();
+    for (QMdiSubWindow* sub : form.MdiArea().subWindowList())
+        delete sub;
+    app::TfrmDataWindow* w = form.OpenFile(ExperimentFile(aItems));
+    QCoreApplication::processEvents();
+    const QSize missing = QSize(kWidth, kHeight) - w->Plot().size();
+    form.resize(form.size() + missing);
+    QCoreApplication::processEvents();
+    return *w;
+}
+
+void Frame(app::TfrmDataWindow& w) {
+    w.Redraw();
+    w.Plot().repaint();  // the paint itself, at once
+}
+
+void BM_DataWindowRedraw(benchmark::State& state) {
+    app::TfrmDataWindow& w = Window(static_cast<size_t>(state.range(0)));
+    state.counters["width"] = w.Plot().width();
+    state.counters["height"] = w.Plot().height();
+    for (auto _ : state)
+        Frame(w);
+}
+BENCHMARK(BM_DataWindowRedraw)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+// Twenty steps of the "narrow X" button from the whole record, each drawn.
+void BM_DataWindowZoomSteps(benchmark::State& state) {
+    app::TfrmDataWindow& w = Window(static_cast<size_t>(state.range(0)));
+    TDataClass& d = w.DataClass();
+    for (auto _ : state) {
+        d.begXSel = d.begX, d.endXSel = d.endX;
+        for (int k = 0; k < 20; ++k) {
+            ZoomXWindow(d, false);
+            Frame(w);
+        }
+    }
+}
+BENCHMARK(BM_DataWindowZoomSteps)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+// From the Open command to the curve on the screen: load, ranges, drawing and the paint.
+void BM_OpenInDataWindow(benchmark::State& state) {
+    app::TKalveroForm& form = Form();
+    const std::string file = ExperimentFile(static_cast<size_t>(state.range(0)));
+    for (auto _ : state) {
+        app::TfrmDataWindow* w = form.OpenFile(file);
+        w->Plot().repaint();
+        state.PauseTiming();
+        for (QMdiSubWindow* sub : form.MdiArea().subWindowList())
+            delete sub;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenInDataWindow)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kalvero::bench
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

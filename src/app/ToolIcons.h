@@ -1,0 +1,44 @@
+#pragma once
+// The pictures of the tool buttons, drawn in code at start-up (no image files to ship or lose).
+
+#include <QIcon>
+
+namespace kalvero::app {
+
+enum class TToolIcon {
+    New,
+    Open,
+    Save,
+    SaveAs,
+    Preview,
+    Print,
+    Calibration,
+    Help,
+    Exit,
+    Zoom,
+    MarkerSet,
+    MarkerDelete,
+    MarkerList,
+    Tangent1,
+    Tangent2,
+    TangentDelete,
+    PeaksAll,
+    PeaksRange,
+    Statistics,
+    Undo,
+    Redraw,
+    Scan,
+    Subtract,
+    Excel,
+    Properties,
+    OpenChannel,
+    ChannelPanel,
+    WidenX,
+    NarrowX,
+    WidenY,
+    NarrowY
+};
+
+QIcon ToolIcon(TToolIcon aIcon);
+
+}  // namespace kalvero::app

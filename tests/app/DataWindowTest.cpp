@@ -1,0 +1,343 @@
+// The data window on a recorded run of the simulated cell, driven with the mouse and the commands
+// as the operator does: view modes, zooming, peak detection in a strip, dragging peak lines and
+// the zero line, cutting, derivative channels, the channel panel, markers and statistics.
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+
+#include "app/AppTestSupport.h"
+#include "app/MarkerList.h"
+#include "common/MathProcs.h"
+#include "data/CurveTexts.h"
+#include "processing/Peak.h"
+
+using namespace kalvero;
+using namespace kalvero::test;
+using app::TfrmDataWindow;
+using app::TPrompt;
+
+namespace {
+
+class DataWindowTest : public TAppTest {
+protected:
+    // The recorded run in the only window, its x window narrowed to aFrom … aTo.
+    TfrmDataWindow& OpenAt(int aFrom, int aTo) {
+        TfrmDataWindow& w = OpenRun();
+        w.DataClass().begXSel = aFrom, w.DataClass().endXSel = aTo;
+        w.Redraw();
+        w.UpdateScrollBars();
+        return w;
+    }
+    // A strip dragged over items aFrom … aTo with the plot-menu item or tool aCaption.
+    void Strip(TfrmDataWindow& w, const std::string& aCaption, int aFrom, int aTo) {
+        Trigger(w, aCaption);
+        const int y = PlotY(w, (w.DataClass().begYSel + w.DataClass().endYSel) / 2);
+        Drag(w.Plot(), QPoint(PixelOfItem(w, aFrom), y), QPoint(PixelOfItem(w, aTo), y));
+    }
+    const TScreenCoord* CoordOf(const TfrmDataWindow& w, TCutLineType aType) {
+        for (const TScreenCoord& e : w.DataClass().coords)
+            if (e.objType == aType && (aType != CUTLINE_VIRTUALBASELINE_DT || e.x < 0)) return &e;
+        return nullptr;
+    }
+    // Pixels of the picture in the colour of channel 0's dT (or T) curve.
+    int CurvePixels(TfrmDataWindow& w, bool aForT) {
+        const TChannelDescriptor& ch = w.DataClass().descriptors[0];
+        const QRgb wanted = app::ToQColor(aForT ? ch.tempCurveColor : ch.diffTempCurveColor).rgb();
+        const QImage& picture = w.Plot().Picture();
+        int n = 0;
+        for (int y = 0; y < w.Plot().height(); y += 1)
+            for (int x = 0; x < w.Plot().width(); x += 1)
+                n += (picture.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF);
+        return n;
+    }
+};
+
+TEST_F(DataWindowTest, EveryViewModeDrawsItsCurvesAndSetsItsCommands) {
+    TfrmDataWindow& w = OpenRun();
+    const TAppConfig& c = *gConfig;
+    EXPECT_EQ(w.DataClass().mode, vm_view_dT_by_time);
+    EXPECT_GT(CurvePixels(w, false), 500);
+    SaveArtifact(w, "view-dT-by-time");
+
+    Trigger(w, "X - время, Y - " + c.tempChannelName);
+    EXPECT_EQ(w.DataClass().mode, vm_view_T_by_time);
+    EXPECT_FALSE(FindAction(w, "Автоматическое определение ВСЕХ пиков")->isEnabled());
+    EXPECT_FALSE(FindAction(w, c.addIntegralCaption)->isEnabled());
+    EXPECT_TRUE(FindAction(w, "Установить маркер")->isEnabled());
+    EXPECT_TRUE(FindAction(w, "Сглаживание усреднением")->isEnabled());
+    EXPECT_GT(CurvePixels(w, true), 500);
+    SaveArtifact(w, "view-T-by-time");
+
+    Trigger(w, "X - время, Y1 - " + c.diffChannelName + ", Y2 - " + c.tempChannelName);
+    EXPECT_EQ(w.DataClass().mode, vm_view_dt_and_temp_by_time);
+    EXPECT_FALSE(FindAction(w, "Установить маркер")->isEnabled());
+    EXPECT_FALSE(FindAction(w, "Установить касательную по 1 точке")->isEnabled());
+    EXPECT_FALSE(FindAction(w, "Сглаживание усреднением")->isEnabled());
+    EXPECT_GT(CurvePixels(w, false), 500);
+    EXPECT_GT(CurvePixels(w, true), 500);
+    SaveArtifact(w, "view-dT-and-T-by-time");
+
+    Trigger(w, "X - " + c.tempChannelName + ", Y -" + c.diffChannelName);
+    EXPECT_EQ(w.DataClass().mode, vm_view_dT_by_temp);
+    EXPECT_FALSE(FindAction(w, "Определение пиковв отмеченной области")->isEnabled());
+    EXPECT_FALSE(FindAction(w, "Удаление участка кривой")->isEnabled());
+    EXPECT_TRUE(FindAction(w, "Статистика (Min, Max, Среднее)")->isEnabled());
+    EXPECT_GT(CurvePixels(w, false), 300);
+    SaveArtifact(w, "view-dT-by-T");
+
+    Trigger(w, "X - время, Y - " + c.diffChannelName);
+    Trigger(w, "Автоматическое определение ВСЕХ пиков");
+    EXPECT_EQ(w.DataClass().peaks.GetItemCount(), 1);
+    SaveArtifact(w, "view-dT-by-time-peak");
+}
+
+TEST_F(DataWindowTest, ZoomWithARectangleAndWithTheButtons) {
+    TfrmDataWindow& w = OpenRun();
+    TDataClass& d = w.DataClass();
+    Trigger(w, "Приближение");
+    EXPECT_EQ(w.WorkMode(), app::WM_ZOOM);
+    const QPoint a(PlotX(w, 15000), PlotY(w, 2300)), b(PlotX(w, 25000), PlotY(w, 1900));
+    Drag(w.Plot(), a, QPoint(a.x(), b.y()));  // no width: nothing changes
+    EXPECT_EQ(d.begXSel, 0);
+    Drag(w.Plot(), a, b);
+    EXPECT_NEAR(d.begXSel, 15000, 40);
+    EXPECT_NEAR(d.endXSel, 25000, 40);
+    EXPECT_NEAR(d.begYSel, 1900, 10);
+    EXPECT_NEAR(d.endYSel, 2300, 10);
+    QScrollBar* horz = nullptr;
+    for (QScrollBar* bar : w.findChildren<QScrollBar*>())
+        if (bar->accessibleName() == "Прокрутка по оси X") horz = bar;
+    ASSERT_NE(horz, nullptr);
+    EXPECT_EQ(horz->value(), d.begXSel);
+    SaveArtifact(w, "zoomed-on-the-peak");
+
+    const int width = d.endXSel - d.begXSel, height = d.endYSel - d.begYSel;
+    const int narrowed = width - 2 * static_cast<int>(Round(width * 0.05));
+    Trigger(w, "Сжать по оси X");
+    EXPECT_EQ(d.endXSel - d.begXSel, narrowed);
+    Trigger(w, "Растянуть по оси Y");
+    EXPECT_GT(d.endYSel - d.begYSel, height);
+    horz->setValue(horz->value() + 1000);  // the bar moves the window, keeping its size
+    EXPECT_EQ(d.endXSel - d.begXSel, narrowed);
+}
+
+TEST_F(DataWindowTest, DetectionInAStripNeedsMoreThanOneSecondOfData) {
+    // A window of fewer items than pixels: every item can be hit.
+    TfrmDataWindow& w = OpenAt(19300, 20300);
+    const int f = static_cast<int>(w.DataClass().frequency);
+    Strip(w, "Определение пиковв отмеченной области", 19400, 19400 + f);
+    EXPECT_EQ(w.WorkMode(), app::WM_DETECT_PEAKS);  // nothing ran: the tool waits for a strip
+    EXPECT_EQ(w.DataClass().peaks.GetItemCount(), 0);
+    const int y = PlotY(w, w.DataClass().begYSel + 100);
+    Drag(w.Plot(), QPoint(PixelOfItem(w, 19400), y), QPoint(PixelOfItem(w, 19401 + f), y));
+    EXPECT_EQ(w.WorkMode(), app::WM_NONE);  // detection ran (and reset the tools)
+
+    Strip(w, "Определение пиковв отмеченной области", 19350, 20290);
+    ASSERT_EQ(w.DataClass().peaks.GetItemCount(), 1);
+    const auto* peak = dynamic_cast<const TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
+    EXPECT_GT(peak->begX, 19350);
+    EXPECT_LT(peak->endX, 20290);
+}
+
+TEST_F(DataWindowTest, DraggingAPeakMarginAndTheZeroLine) {
+    TfrmDataWindow& w = OpenAt(19000, 20600);
+    Trigger(w, "Автоматическое определение ВСЕХ пиков");
+    auto* peak = dynamic_cast<TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
+    ASSERT_NE(peak, nullptr);
+    const TScreenCoord* margin = CoordOf(w, CUTLINE_PEAKLEFTMARGIN);
+    ASSERT_NE(margin, nullptr);
+    const QPoint on(margin->x, std::min(margin->y, margin->y1) + 15);
+    SendMouse(w.Plot(), QEvent::MouseMove, on, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(w.WorkMode(), app::WM_MODIFY);
+    EXPECT_EQ(w.ModifyMode(), MM_MODIFY_VERT);
+    EXPECT_EQ(w.Plot().cursor().shape(), Qt::SizeHorCursor);
+    SendMouse(w.Plot(), QEvent::MouseMove, on + QPoint(40, 0), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(w.WorkMode(), app::WM_NONE);  // off the line: the tools come back
+    const int target = PixelToItem(w.DataClass(), w.Canvas(), on.x() - 30);
+    Drag(w.Plot(), on, on - QPoint(30, 0));
+    EXPECT_EQ(peak->begX, target);
+    EXPECT_EQ(w.WorkMode(), app::WM_NONE);
+
+    // The dT zero line: dropped at a level, every reading moves by it.
+    const TScreenCoord* zero = CoordOf(w, CUTLINE_VIRTUALBASELINE_DT);
+    ASSERT_NE(zero, nullptr);
+    const int before = w.DataClass().items[100][0].dt;
+    const QPoint line(PlotX(w, 19050), zero->y);
+    SendMouse(w.Plot(), QEvent::MouseMove, line, Qt::NoButton, Qt::NoButton);
+    ASSERT_EQ(w.ModifyMode(), MM_MODIFY_HORZ);
+    const QPoint drop(line.x(), PlotY(w, 1000));
+    const int level = PixelToCounts(w.DataClass(), w.Canvas(), drop.y());
+    Drag(w.Plot(), line, drop);
+    EXPECT_EQ(w.DataClass().items[100][0].dt, before - level);
+    EXPECT_TRUE(w.DataClass().fHasUnsavedChanges);
+}
+
+TEST_F(DataWindowTest, CuttingAStretch) {
+    TfrmDataWindow& w = OpenAt(1000, 2000);
+    TDataClass& d = w.DataClass();
+    const int count = d.GetItemCount();
+    Trigger(w, "Удаление участка кривой");
+    Click(w.Plot(), QPoint(PixelOfItem(w, 1500), PlotY(w, 2000)));  // both ends on one item
+    EXPECT_EQ(d.GetItemCount(), count);
+    EXPECT_FALSE(d.fHasUnsavedChanges);
+    const int after = d.items[1800][0].dt;
+    Strip(w, "Удаление участка кривой", 1200, 1600);
+    EXPECT_EQ(d.GetItemCount(), count - 400);
+    EXPECT_EQ(d.items[1400][0].dt, after);
+    EXPECT_TRUE(d.fHasUnsavedChanges);
+}
+
+TEST_F(DataWindowTest, ADerivativeChannelAndTheChannelPanel) {
+    Start();
+    gConfig->b_swapTempAndDiffTemp = true;
+    TfrmDataWindow& w = OpenAt(18000, 22000);
+    Trigger(w, "Автоматическое определение ВСЕХ пиков");
+    ASSERT_EQ(w.DataClass().peaks.GetItemCount(), 1);
+    Strip(w, "Первая производная", 18500, 21500);
+    TDataClass& d = w.DataClass();
+    ASSERT_EQ(d.GetChannelCount(), 2);
+    EXPECT_EQ(d.descriptors[1].name, "Первая производная");
+    Trigger(w, "Панель каналов");
+    auto* tabs = w.findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0).toStdString(), d.descriptors[0].name + " (Основной)");
+    EXPECT_EQ(tabs->tabText(1).toStdString(), "Первая производная");
+    SaveArtifact(w, "derivative-and-channel-panel");
+
+    auto button = [&](const std::string& aCaption) {
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text().toStdString() == aCaption) return b;
+        ADD_FAILURE() << "no button " << aCaption;
+        return new QPushButton(&w);  // a stand-in, so that the test goes on to report the rest
+    };
+    EXPECT_FALSE(button("Сделать основн.")->isEnabled());  // channel 0 is the main one
+    tabs->setCurrentIndex(1);
+    ASSERT_TRUE(button("Сделать основн.")->isEnabled());
+    button("Сделать основн.")->click();
+    EXPECT_EQ(d.descriptors[0].name, "Первая производная");
+    EXPECT_EQ(d.peaks.GetItemCount(), 0);  // the peaks belonged to the old main curve
+    EXPECT_EQ(w.CurrentChannel(), 0);
+
+    button("Копировать")->click();
+    ASSERT_EQ(d.GetChannelCount(), 3);
+    EXPECT_EQ(d.descriptors[2].name, "Копия Первая производная");
+    button("Удалить")->click();
+    EXPECT_EQ(d.GetChannelCount(), 2);
+
+    const std::string swap = gConfig->tempChannelShortName + " и " + gConfig->diffChannelShortName;
+    const int t = d.items[20000][0].t, dt = d.items[20000][0].dt;
+    tabs->setCurrentIndex(0);
+    button(swap)->click();
+    ASSERT_EQ(Asked(TPrompt::pkYesNo).size(), 1u);
+    EXPECT_EQ(Asked(TPrompt::pkYesNo)[0].text, "Вы уверены, что хотите обменять местами данные '" +
+                                                   gConfig->tempChannelName + "' и '" +
+                                                   gConfig->diffChannelName + "'?");
+    EXPECT_EQ(d.items[20000][0].t, dt);
+    EXPECT_EQ(d.items[20000][0].dt, t);
+}
+
+TEST_F(DataWindowTest, MarkersStatisticsAndTheStatusBar) {
+    TfrmDataWindow& w = OpenAt(19500, 20500);
+    TDataClass& d = w.DataClass();
+    SendMouse(w.Plot(), QEvent::MouseMove, QPoint(PixelOfItem(w, 20000), PlotY(w, 2000)), Qt::NoButton,
+              Qt::NoButton);
+    const std::string status = w.StatusCoordinates().toStdString();
+    EXPECT_EQ(status.rfind("Точка 20000,  t:", 0), 0u) << status;
+    EXPECT_NE(status.find(gConfig->diffChannelShortName + " "), std::string::npos);
+
+    Trigger(w, "Установить маркер");
+    Click(w.Plot(), QPoint(PixelOfItem(w, 20000), PlotY(w, 2000)));
+    ASSERT_EQ(d.bubbles.GetItemCount(), 1);
+    Trigger(w, "Список маркеров");
+    auto* list = FindChildOf<app::TMarkerList>(w);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->RowCount(), 1);
+    EXPECT_EQ(list->Cell(0, 3).toStdString(), GetTempStr(d, 20000, 0));
+    SaveArtifact(w, "marker-and-marker-list");
+    Strip(w, "Удалить маркер", 19900, 20100);
+    EXPECT_EQ(d.bubbles.GetItemCount(), 0);
+    EXPECT_EQ(list->RowCount(), 0);
+
+    Strip(w, "Статистика (Min, Max, Среднее)", 19600, 20400);
+    EXPECT_TRUE(d.fShowStatistics);
+    EXPECT_EQ(d.fBegCalcInfo, 19600u);
+    EXPECT_EQ(d.fEndCalcInfo, 20400u);
+    SaveArtifact(w, "statistics");
+    FindAction(w, "Статистика (Min, Max, Среднее)")->trigger();  // released: the block goes
+    EXPECT_FALSE(d.fShowStatistics);
+}
+
+TEST_F(DataWindowTest, TangentsInterpolationAndCurveShifts) {
+    TfrmDataWindow& w = OpenAt(19500, 20500);
+    TDataClass& d = w.DataClass();
+    Trigger(w, "Установить касательную по 1 точке");
+    Click(w.Plot(), QPoint(PixelOfItem(w, 19950), PlotY(w, 2100)));
+    EXPECT_EQ(d.tangents.GetItemCount(), 1);
+    Strip(w, "Установить касательную по 2 точкам", 19900, 19990);
+    EXPECT_EQ(d.tangents.GetItemCount(), 2);
+    Strip(w, "Удалить касательную", 19800, 20100);
+    EXPECT_EQ(d.tangents.GetItemCount(), 0);
+
+    Strip(w, "Линейная интерполяция", 19700, 20300);  // the peak is drawn out
+    EXPECT_EQ(d.items[20000][0].dt, static_cast<int>(Round(LineInterp(19700, d.items[19700][0].dt, 20300,
+                                                                        d.items[20300][0].dt, 20000))));
+    EXPECT_TRUE(d.fHasUnsavedChanges);
+
+    // The channel panel's arrows move the whole curve by a hundredth of the window.
+    Trigger(w, "Панель каналов");
+    const int before = d.items[100][0].dt, step = std::max(1, (d.endYSel - d.begYSel) / 100);
+    QAbstractButton* up = nullptr;
+    for (QAbstractButton* b : w.findChildren<QAbstractButton*>())
+        if (b->accessibleName() == "Сдвинуть вверх") up = b;
+    ASSERT_NE(up, nullptr);
+    up->click();
+    EXPECT_EQ(d.items[100][0].dt, before + step);
+}
+
+TEST_F(DataWindowTest, AnotherFileLoadsIntoExtraChannels) {
+    TfrmDataWindow& w = OpenRun();
+    AnswerFile(RecordedRun());
+    Trigger(w, "Загрузить файл в дополнительный канал");
+    EXPECT_EQ(w.DataClass().GetChannelCount(), 2);
+    EXPECT_EQ(w.CurrentChannel(), 1);
+    EXPECT_TRUE(FindAction(w, "Панель каналов")->isChecked());
+    EXPECT_TRUE(Asked(TPrompt::pkError).empty());
+}
+
+TEST_F(DataWindowTest, RightClickSelectsThePeakUnderTheMouseForDeletion) {
+    TfrmDataWindow& w = OpenAt(19000, 20600);
+    Trigger(w, "Автоматическое определение ВСЕХ пиков");
+    const auto* peak = dynamic_cast<const TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
+    ASSERT_NE(peak, nullptr);
+    QAction* remove = FindAction(w, gConfig->deleteIntegralCaption);
+    Click(w.Plot(), QPoint(PixelOfItem(w, peak->begX), PlotY(w, 2000)), Qt::RightButton);
+    EXPECT_EQ(w.EditPeakNumber(), 0);  // on the margin: no peak
+    EXPECT_FALSE(remove->isEnabled());
+    Click(w.Plot(), QPoint(PixelOfItem(w, (peak->begX + peak->endX) / 2), PlotY(w, 2000)), Qt::RightButton);
+    EXPECT_EQ(w.EditPeakNumber(), 1);
+    ASSERT_TRUE(remove->isEnabled());
+    remove->trigger();
+    EXPECT_EQ(w.DataClass().peaks.GetItemCount(), 0);
+}
+
+TEST_F(DataWindowTest, SmoothingIsUndoneToTheLoadedCurve) {
+    TfrmDataWindow& w = OpenAt(10000, 12000);
+    TDataClass& d = w.DataClass();
+    std::vector<int> loaded(d.GetItemCount());
+    for (int i = 0; i < d.GetItemCount(); ++i)
+        loaded[i] = d.items[i][0].dt;
+    Strip(w, "Сглаживание медианой", 10200, 11800);
+    int changed = 0;
+    for (int i = 10200; i < 11800; ++i)
+        changed += d.items[i][0].dt != loaded[i];
+    EXPECT_GT(changed, 0);
+    EXPECT_TRUE(d.fHasUnsavedChanges);
+    Trigger(w, "Отмена последнего действия");
+    for (int i = 0; i < d.GetItemCount(); i += 97)
+        ASSERT_EQ(d.items[i][0].dt, loaded[i]) << i;
+}
+
+}  // namespace
