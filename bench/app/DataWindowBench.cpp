@@ -5,18 +5,25 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 
+#include <chrono>
 #include <clocale>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 
 #include "../BenchSupport.h"
+#include "acquisition/RunControl.h"
 #include "app/DataWindow.h"
+#include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/PlotView.h"
 #include "app/Prompts.h"
+#include "app/ScanControlForm.h"
 #include "common/FileUtil.h"
 #include "graphics/PlotInteraction.h"
 
@@ -26,8 +33,13 @@ namespace {
 constexpr int kWidth = 1920, kHeight = 1080;
 
 // The program, started once for the whole run, after the experiment files exist.
-app::TKalveroForm& Form() {
+std::unique_ptr<app::TKalveroForm>& FormHolder() {
     static std::unique_ptr<app::TKalveroForm> form;
+    return form;
+}
+
+app::TKalveroForm& Form() {
+    std::unique_ptr<app::TKalveroForm>& form = FormHolder();
     if (!form) {
         ExperimentFile(1'000'000);
         ExperimentFile(10'000'000);
@@ -102,6 +114,66 @@ void BM_OpenInDataWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenInDataWindow)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+// A run of the simulated 24-bit module in real time, 4 hardware channels (T and dT of two data
+// channels) at 800 Hz, the live curve shown: the user-interface thread's share of one core, and
+// how far the drawn curve lags the recording at each draw tick.
+void BM_LiveRun4Channels(benchmark::State& state) {
+    // The run has a program-data folder of its own: the shared program goes for the time of it.
+    FormHolder().reset();
+    const std::string data = Environment().Folder() + "livedata";
+    PrepareProgramDataFolder(data);
+    WriteFileAtomic(
+        data + "/Devices.ini",
+        "[DEFAULT_DEVICE]\nInterfaceType=USB_LA24_UNI\nNumberOfHardwareChannels=2\nfrequency=800\n"
+        "EndTime=120\nTempScale=1\nCalibrationTable=SimulatedCell.tbl\nuseDeviceControl=0\n"
+        "[USB_CHANNEL0]\ntempChannelNumber=0\ndiffTempChannelNumber=1\n"
+        "[USB_CHANNEL1]\ntempChannelNumber=2\ndiffTempChannelNumber=3\n"
+        "[SIMULATED_CELL]\nSpeed=1\n");
+    for (auto _ : state) {
+        app::TKalveroForm live(app::TStartOptions{Environment().Folder() + "bin", data, ""});
+        live.resize(kWidth + 200, kHeight + 300);
+        live.show();
+        app::TfrmDataWindow* w = live.NewDataWindow();
+        app::ShowScanControl(*w);
+        app::TfrmScanControlForm& scan = live.ScanControl();
+        scan.StartPauseContinue();
+        if (!scan.IsRunActive()) {
+            state.SkipWithError(scan.StateLine().toStdString().c_str());
+            return;
+        }
+        uint32_t maxLag = 0, ticks = 0;
+        QTimer probe;
+        probe.setInterval(100);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const uint32_t published = scan.Control().Thread()->PublishedTimeCounter();
+            const uint32_t drawn = w->DataClass().fOldTimeCounter;
+            maxLag = std::max(maxLag, published > drawn ? published - drawn : 0u);
+            ++ticks;
+        });
+        timespec cpu0{}, cpu1{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu0);
+        const auto wall0 = std::chrono::steady_clock::now();
+        probe.start();
+        QEventLoop loop;
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loop.exec();
+        probe.stop();
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu1);
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+        const double cpu =
+            static_cast<double>(cpu1.tv_sec - cpu0.tv_sec) + (cpu1.tv_nsec - cpu0.tv_nsec) * 1e-9;
+        const uint32_t recorded = scan.Control().RecordedItems();
+        scan.Stop();
+        state.counters["uiCpuPercent"] = 100.0 * cpu / wall;
+        state.counters["maxLagItems"] = maxLag;
+        state.counters["itemsPerTick"] = recorded / std::max(1.0, wall * 10);
+        state.counters["items"] = recorded;
+        state.counters["ticks"] = ticks;
+        w->DataClass().fHasUnsavedChanges = false;
+    }
+}
+BENCHMARK(BM_LiveRun4Channels)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace kalvero::bench

@@ -170,6 +170,7 @@ public:
     bool WaitUntilIdle(uint32_t aTimeoutMs = 5000) const;
     // Commands waiting for the body.
     size_t QueuedCommands() const { return fCommandBuffer.Count(); }
+    std::vector<TPortIOCommand> QueuedCommandList() const { return fCommandBuffer.Snapshot(); }
 
 protected:
     // The thread body; returns when Terminated() or after a failure that ends it.

@@ -22,6 +22,11 @@ std::vector<TPortIOCommand> TPortIOCommandQueue::DequeueAll() {
     return all;
 }
 
+std::vector<TPortIOCommand> TPortIOCommandQueue::Snapshot() const {
+    std::lock_guard lock(fLock);
+    return {fItems.begin(), fItems.end()};
+}
+
 size_t TPortIOCommandQueue::Count() const {
     std::lock_guard lock(fLock);
     return fItems.size();

@@ -31,6 +31,8 @@ public:
     bool Dequeue(TPortIOCommand& aCommand);
     // Everything queued so far, oldest first; the queue is left empty.
     std::vector<TPortIOCommand> DequeueAll();
+    // A copy of what waits, oldest first; the queue is left as it is.
+    std::vector<TPortIOCommand> Snapshot() const;
     size_t Count() const;
     void Clear();
 

@@ -12,6 +12,7 @@
 #include "common/Procs.h"
 #include "common/UiHooks.h"
 #include "data/DataClass.h"
+#include "data/RunRecovery.h"
 #include "processing/MathUtils.h"
 
 namespace kalvero {
@@ -85,6 +86,7 @@ TScanRunControl::TScanRunControl(TAppConfig& aConfig, std::shared_ptr<TRunClock>
 TScanRunControl::~TScanRunControl() {
     // The thread stops (heater off) and ends before the program it drives goes.
     fScanThread.reset();
+    fRecovery.reset();
 }
 
 void TScanRunControl::Init(TDataClass* aDataClass) {
@@ -154,13 +156,30 @@ void TScanRunControl::StartRun() {
     thread.SetDeviceControlType(fControlType);
     fScanProgram->SetHeatingSpeed(d.fHeatSpeed);
     thread.SetDtSignalOffset(fConfig.dTSignalOffset);
+    const bool addsChannels = fScanToNewChannel && d.fWasFirstScan;
     SelectChannels();
+    fRecovery.reset();
+    fLastRecoveryFlush = 0;
+    try {
+        fRecovery = std::make_unique<TRunRecovery>(fConfig.fProgramDataPath, d, addsChannels);
+    } catch (const std::exception& e) {
+        // The run is worth more than its safety copy: it goes on without one.
+        if (gLogger) gLogger->Error(kClassName, e.what());
+    }
 
     d.fTimeCounter = 0;
     d.fOldTimeCounter = 0;
     d.mode = ScanningMode(d.mode);
     d.ResetMargins(false);
-    thread.Start();
+    try {
+        thread.Start();
+    } catch (...) {
+        // Refused (an invalid program): nothing was recorded, nothing is kept.
+        if (fRecovery) fRecovery->Finish();
+        fRecovery.reset();
+        DiscardRecovery(&d);
+        throw;
+    }
     d.fWasFirstScan = true;
     d.fHasUnsavedChanges = true;
     fDrawActive = true;
@@ -207,6 +226,27 @@ void TScanRunControl::PauseRun() {
     fBegPauseTime = thread.PeriodsNow() - thread.GetStartTime();
     thread.Pause();
     fDrawActive = false;
+    if (thread.WaitUntilIdle(1000)) {
+        auto lock = thread.LockItemsForReading();
+        TakeRecovery(RecordedItems());
+    }
+    WriteRecovery(true);
+}
+
+void TScanRunControl::TakeRecovery(uint32_t aItems) {
+    if (fRecovery && fDataClass) fRecovery->Take(*fDataClass, aItems);
+}
+
+void TScanRunControl::WriteRecovery(bool aDurable) {
+    if (!fRecovery) return;
+    const double now = RecordedSeconds();
+    const bool due = now - fLastRecoveryFlush >= RECOVERY_FLUSH_SECONDS;
+    fRecovery->Write(aDurable || due);
+    if (aDurable || due) fLastRecoveryFlush = now;
+}
+
+std::string TScanRunControl::RecoveryFileName() const {
+    return fRecovery ? fRecovery->FileName() : std::string();
 }
 
 void TScanRunControl::ContinueRun() {
@@ -234,13 +274,22 @@ void TScanRunControl::Stop() {
         d.descriptors[ch].fScanEndPoint = static_cast<int32_t>(last);
     }
     d.mode = ViewingMode(d.mode);
+    const uint32_t recorded = RecordedItems();
+    TakeRecovery(recorded);
     lock.unlock();
+    if (fRecovery) fRecovery->Finish();
+    fRecovery.reset();
+    // The experiment holds what was recorded, not the empty rest of the work area (channels
+    // added to a longer record keep its length).
+    if (!fScanToNewChannel && recorded > 0 && recorded < static_cast<uint32_t>(d.GetItemCount()))
+        d.SetItemsLength(static_cast<int>(recorded), false);
     // A temperature read with extra resolution comes in steps; they are smoothed once, at the end.
     if (fConfig.tADCMultiplier > 1) OversampleT(d);
 }
 
 void TScanRunControl::Reset() {
     if (fScanThread && fScanThread->IsStarted()) Stop();
+    DiscardRecovery(fDataClass);
     if (fDataClass) {
         fDataClass->ClearAll();
         fDataClass->ResetMargins(false);
@@ -317,6 +366,9 @@ TDrawUpdate TScanRunControl::OnDrawTimer() {
     update.to = now;
     update.drawn = update.fullRedraw || now != fDataClass->fOldTimeCounter;
     fDataClass->fOldTimeCounter = now;
+    TakeRecovery(now == 0 && thread.GetCurrTime() == 0 ? 0 : now + 1);
+    lock.unlock();
+    WriteRecovery(false);
     return update;
 }
 

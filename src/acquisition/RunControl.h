@@ -20,6 +20,7 @@
 namespace kalvero {
 
 class TDataClass;
+class TRunRecovery;
 
 // What a timer tick did.
 enum class TRunEvent : uint8_t {
@@ -77,8 +78,13 @@ public:
     // raise (the caller shows them): "Прибор не подключен!", a hardware set-up failure, the
     // program's own messages; a start that fails leaves the run stopped.
     void StartPauseContinue();
+    // Stop also keeps only the items the run recorded (unless it added channels to an experiment
+    // that held data) and closes the run's recovery file, which waits for the experiment's save.
     void Stop();
+    // Gives up what the run recorded: the experiment is cleared and its recovery file removed.
     void Reset();
+    // The recovery file of the current run (empty when none could be made).
+    std::string RecoveryFileName() const;
 
     // "Ожидание", "Пауза", "Сканирование, частота 12.5 Гц" or "Ошибка - " + the thread's error.
     std::string StateLine() const;
@@ -106,6 +112,10 @@ public:
 
 private:
     void StartRun();
+    // Takes the newly recorded samples into the recovery file (read lock held by the caller) and
+    // writes them out, durably when aDurable or when enough run time passed since the last flush.
+    void TakeRecovery(uint32_t aItems);
+    void WriteRecovery(bool aDurable);
     void PauseRun();
     void ContinueRun();
     void SelectChannels();
@@ -128,6 +138,9 @@ private:
     std::atomic<bool> fFailurePending{false};
     std::string fThreadErrorText;
     std::string fLastAutoSaveFile;
+    // What the run records goes to a recovery file too, so that a crash does not lose it.
+    std::unique_ptr<TRunRecovery> fRecovery;
+    double fLastRecoveryFlush = 0;
 };
 
 }  // namespace kalvero

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <shared_mutex>
 
 #include "acquisition/RunControl.h"
 #include "app/ChannelPanel.h"
@@ -21,10 +22,12 @@
 #include "app/PlotView.h"
 #include "app/QtText.h"
 #include "app/RunBinding.h"
+#include "app/ScanControlForm.h"
 #include "common/Globals.h"
 #include "common/Logger.h"
 #include "common/MsgBoxes.h"
 #include "common/UiHooks.h"
+#include "data/RunRecovery.h"
 #include "graphics/DataCanvas.h"
 #include "graphics/PlotSupport.h"
 #include "processing/PeakUtils.h"
@@ -147,11 +150,38 @@ bool TfrmDataWindow::RefuseWhileAcquiring() {
 void TfrmDataWindow::Redraw() {
     if (!fDataClass) return;
     try {
+        // The acquisition may be moving the samples while they are drawn: it waits meanwhile.
+        std::shared_lock<std::shared_mutex> samples;
+        if (IsAcquiring()) samples = BoundRunControl()->Thread()->LockItemsForReading();
         fDataClass->Redraw();
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
     }
     fPlot->update();
+}
+
+void TfrmDataWindow::ResetMargins(bool aCheckRanges) {
+    // Resetting refills the degrees of every sample: not while the acquisition writes them.
+    std::shared_lock<std::shared_mutex> samples;
+    if (IsAcquiring()) samples = BoundRunControl()->Thread()->LockItemsForReading();
+    fDataClass->ResetMargins(aCheckRanges);
+}
+
+void TfrmDataWindow::ShowWholeView(bool aCheckRanges) {
+    if (!fDataClass) return;
+    ResetMargins(aCheckRanges);
+    ResetTools();
+    Redraw();
+    UpdateButtons();
+    UpdateScrollBars();
+}
+
+void TfrmDataWindow::RefreshAfterRun() {
+    if (!fDataClass) return;
+    ShowWholeView(false);
+    UpdateViewModeMenu();
+    UpdateChannels();
+    Changed();
 }
 
 void TfrmDataWindow::ResizePlot(QSize aSize) {
@@ -163,7 +193,7 @@ void TfrmDataWindow::ResizePlot(QSize aSize) {
 void TfrmDataWindow::SetViewMode(TCurveMode aMode) {
     if (!fDataClass) return;
     fDataClass->mode = aMode;
-    fDataClass->ResetMargins(false);
+    ResetMargins(false);
     Redraw();
     UpdateScrollBars();
     UpdateButtons();
@@ -307,8 +337,13 @@ void TfrmDataWindow::closeEvent(QCloseEvent* aEvent) {
     }
     fDisableAllEvents = true;
     // The run control must not keep a pointer to an experiment that is about to go.
+    if (TfrmScanControlForm* scan = TfrmScanControlForm::Instance();
+        scan && scan->SameDataClass(fDataClass.get()))
+        scan->Init(nullptr, nullptr);
     if (TScanRunControl* control = BoundRunControl(); control && control->SameDataClass(fDataClass.get()))
         control->Init(nullptr);
+    // Closing gives the experiment up: what a run kept of it for a crash goes too.
+    DiscardRecovery(fDataClass.get());
     fDataCanvas->Flush();
     fPeakUtils.reset();
     fDataClass.reset();

@@ -92,6 +92,9 @@ public:
     void Redraw();
     void SetViewMode(TCurveMode aMode);
     void ResetTools();
+    // After a run started, stopped or was reset, or after the experiment was filled from outside
+    // (a recovered run): margins, picture, commands, channels.
+    void RefreshAfterRun();
 
     // The window is closed by the main window, which has asked about unsaved data already.
     void SetClosingByMain(bool aValue) { fClosingByMain = aValue; }
@@ -169,6 +172,9 @@ private:
     void Changed();
 
     void ResizePlot(QSize aSize);
+    void ResetMargins(bool aCheckRanges);
+    // Margins reset, tools released, the picture drawn anew, commands and scroll bars refreshed.
+    void ShowWholeView(bool aCheckRanges);
 
     // Window state, as the tools use it.
     TWorkMode fWorkMode = WM_NONE, fOldWorkMode = WM_NONE;

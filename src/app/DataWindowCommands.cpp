@@ -138,12 +138,7 @@ void TfrmDataWindow::UndoLastAction() {
 }
 
 void TfrmDataWindow::RedrawCommand() {
-    if (!fDataClass) return;
-    fDataClass->ResetMargins(true);
-    ResetTools();
-    Redraw();
-    UpdateButtons();
-    UpdateScrollBars();
+    ShowWholeView(true);
 }
 
 void TfrmDataWindow::RunPluginCommand(int aPluginIndex, const std::string& aCommand) {

@@ -19,11 +19,15 @@
 #include "app/Prompts.h"
 #include "app/QtText.h"
 #include "app/QtUiHooks.h"
+#include "app/ScanControlForm.h"
+#include "app/SubtractionForm.h"
 #include "calibration/GlobalTables.h"
 #include "common/Config.h"
 #include "common/Globals.h"
 #include "common/Logger.h"
 #include "common/MsgBoxes.h"
+#include "common/Procs.h"
+#include "data/RunRecovery.h"
 #include "data/Version.h"
 #include "plugins/PluginUtil.h"
 
@@ -42,7 +46,10 @@ TWindowState StateOf(const QWidget& aWindow) {
 
 TKalveroForm::~TKalveroForm() {
     if (fSaveTimer) fSaveTimer->stop();
-    // The windows go first: their experiments use the configuration and the tables.
+    // The run goes first (its thread writes into an experiment), then the windows: their
+    // experiments use the configuration and the tables.
+    delete fScanControl;
+    fScanControl = nullptr;
     for (QMdiSubWindow* sub : fMdiArea->subWindowList())
         delete sub;
     if (!gMustCloseApplication && fConfig) {
@@ -76,9 +83,10 @@ void TKalveroForm::showEvent(QShowEvent* aEvent) {
         QTimer::singleShot(0, this, [this] { close(); });
         return;
     }
-    if (!fFileArgument.empty()) {
-        QTimer::singleShot(0, this, [this] { OpenFile(fFileArgument); });
-    }
+    QTimer::singleShot(0, this, [this] {
+        OfferRecoveredRuns();
+        if (!fFileArgument.empty()) OpenFile(fFileArgument);
+    });
 }
 
 std::string TKalveroForm::NewExperimentName() const {
@@ -276,6 +284,41 @@ void TKalveroForm::ShowAbout() {
     box->open();  // modal without blocking the caller
 }
 
+void TKalveroForm::SetRunActive(bool aActive) {
+    // What must not change under a running acquisition: the settings and the tables.
+    for (const char* role : {"appSettings", "devSettings", "tempTable", "diffTable", "heatTable", "tables"})
+        fActions.at(role)->setEnabled(!aActive);
+}
+
+void TKalveroForm::OfferRecoveredRuns() {
+    if (!fConfig) return;
+    for (const RRecoveredRun& run : FindRecoveredRuns(fConfig->fProgramDataPath)) {
+        const std::string name =
+            run.fileName.empty() ? "без имени" : std::filesystem::path(run.fileName).filename().string();
+        const std::string question = "Эксперимент \"" + name + "\" (запись начата " +
+                                     DateTimeToStr(run.started) +
+                                     ") не был сохранён: работа программы прервалась. Сохранилось " +
+                                     std::to_string(run.items) + " точек (" + FormatFixed(run.Seconds(), 1) +
+                                     " сек.). Восстановить его? При ответе \"Нет\" эти данные будут удалены.";
+        if (!MsgBoxYN(question)) {
+            DiscardRecoveredRun(run);
+            continue;
+        }
+        TfrmDataWindow* window = NewDataWindow();
+        if (!window) return;
+        try {
+            LoadRecoveredRun(run, window->DataClass());
+            // The caption the run's window had: its experiment's file.
+            window->setWindowTitle(
+                Q(window->DataClass().fFileName.empty() ? name : window->DataClass().fFileName));
+            window->RefreshAfterRun();
+        } catch (const std::exception& e) {
+            ErrBox(fLogger.get(), kClassName, e.what());
+        }
+    }
+    UpdateMenuState();
+}
+
 void TKalveroForm::ShowPluginHelp(int aPluginIndex) {
     TPlugin* plugin = fPluginUtil ? fPluginUtil->GetPluginByIdx(aPluginIndex) : nullptr;
     if (!plugin) return;
@@ -293,6 +336,9 @@ void TKalveroForm::closeEvent(QCloseEvent* aEvent) {
         return;
     }
     try {
+        // A run ends with the program: it is stopped (the heater goes off) and its result is
+        // asked about like any unsaved experiment.
+        if (fScanControl && fScanControl->IsRunActive()) fScanControl->Stop();
         const std::vector<TfrmDataWindow*> windows = DataWindows();
         const bool unsaved = std::any_of(windows.begin(), windows.end(), [](const TfrmDataWindow* w) {
             return w->DataClass().fHasUnsavedChanges;

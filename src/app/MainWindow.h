@@ -31,6 +31,8 @@ namespace kalvero::app {
 
 class TfrmDataWindow;
 class TQtUiHooks;
+class TfrmScanControlForm;
+class TSubsctractionForm;
 
 struct TStartOptions {
     std::string applicationPath;  // the program's folder (with the plug-ins folder beside it)
@@ -58,6 +60,11 @@ public:
     QMdiArea& MdiArea() const { return *fMdiArea; }
     TPluginUtil* PluginUtil() const { return fPluginUtil.get(); }
     TQtUiHooks& UiHooks() const { return *fUiHooks; }
+    TfrmScanControlForm& ScanControl() const { return *fScanControl; }
+    TSubsctractionForm& SubtractionForm() const { return *fSubtraction; }
+    // Runs cut short by a crash, found in the recovery folder: each offered back as an unsaved
+    // experiment, or given up.
+    void OfferRecoveredRuns();
     // A command of the menus or the tool bar by its caption (without "&" marks); null when absent.
     QAction* Command(const std::string& aCaption) const;
 
@@ -85,6 +92,7 @@ private:
     void RunCalibrationDialog(TCalibrationTableType aKind);
     void ShowAbout();
     void ShowPluginHelp(int aPluginIndex);
+    void SetRunActive(bool aActive);
     std::string NewExperimentName() const;
     std::string SaveFilter() const;
     std::string DialogFolder() const;
@@ -113,6 +121,8 @@ private:
     std::map<std::string, QAction*> fActions;  // by role
     std::vector<QAction*> fNeedWindow;         // enabled only with a child window
     QTimer* fSaveTimer = nullptr;
+    TfrmScanControlForm* fScanControl = nullptr;
+    TSubsctractionForm* fSubtraction = nullptr;
 };
 
 // Where the main window goes: the stored place and size, or, without one (left -1), centred

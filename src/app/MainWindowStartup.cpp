@@ -20,6 +20,8 @@
 #include "app/MdiArrange.h"
 #include "app/QtText.h"
 #include "app/QtUiHooks.h"
+#include "app/ScanControlForm.h"
+#include "app/SubtractionForm.h"
 #include "calibration/GlobalTables.h"
 #include "common/Config.h"
 #include "common/Globals.h"
@@ -103,6 +105,11 @@ void TKalveroForm::StartUp(const TStartOptions& aOptions) {
     fHeatTableItem->setText(Q("Калибровочная таблица: " + fConfig->areaName));
     fHeatTableItem->setVisible(fConfig->showHeatCalibration);
     fTempTableItem->setVisible(fConfig->showTempChannel);
+
+    // The windows that serve every data window, made once and hidden.
+    fSubtraction = new TSubsctractionForm(this, [this] { return ActiveDataWindow(); });
+    fScanControl = new TfrmScanControlForm(this);
+    fScanControl->onRunStateChanged = [this](bool aActive) { SetRunActive(aActive); };
 
     fSaveTimer = new QTimer(this);
     fSaveTimer->setInterval(1000);

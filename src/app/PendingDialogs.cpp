@@ -37,14 +37,6 @@ void PrintExperiment(TfrmDataWindow&) {
     ShowNotAvailable("Печать");
 }
 
-void ShowScanControl(TfrmDataWindow&) {
-    ShowNotAvailable("Сканирование");
-}
-
-void ShowSubtraction(TfrmDataWindow&) {
-    ShowNotAvailable("Вычитание данных");
-}
-
 void ShowHelp(QWidget*, const std::string&) {
     ShowNotAvailable("Cправка по программе");
 }

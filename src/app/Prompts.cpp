@@ -111,8 +111,8 @@ std::optional<TPromptAnswer> AskOpenFile(QWidget* aParent, const std::string& aF
 
 std::optional<TPromptAnswer> AskSaveFile(QWidget* aParent, const std::string& aFolder,
                                          const std::string& aFileName, const std::string& aFilter,
-                                         int aFilterIndex) {
-    TPrompt prompt{TPrompt::pkSaveFile, "Сохранить файл", aFileName, aFolder, aFilter, aFilterIndex};
+                                         int aFilterIndex, const std::string& aCaption) {
+    TPrompt prompt{TPrompt::pkSaveFile, aCaption, aFileName, aFolder, aFilter, aFilterIndex};
     TPromptAnswer answer = Ask(prompt, aParent);
     if (!answer.accepted || answer.fileName.empty()) return std::nullopt;
     return answer;

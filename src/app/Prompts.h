@@ -45,7 +45,8 @@ std::optional<TPromptAnswer> AskOpenFile(QWidget* aParent, const std::string& aF
                                          const std::string& aFilter, int aFilterIndex = 1);
 std::optional<TPromptAnswer> AskSaveFile(QWidget* aParent, const std::string& aFolder,
                                          const std::string& aFileName, const std::string& aFilter,
-                                         int aFilterIndex = 1);
+                                         int aFilterIndex = 1,
+                                         const std::string& aCaption = "Сохранить файл");
 std::optional<TColor> AskColor(QWidget* aParent, TColor aColor);
 
 // "Описание (*.dsc)|*.dsc|Рисунок|*.bmp;*.tif" to the dialogs' "Описание (*.dsc);;Рисунок (*.bmp

@@ -309,6 +309,26 @@ const std::map<TToolIcon, TPainterFn>& Painters() {
              Arrow(p, QPointF(12, 2), QPointF(12, 10));
              Arrow(p, QPointF(12, 22), QPointF(12, 14));
          }},
+        {TToolIcon::StepHeating,
+         [](QPainter& p) {
+             p.setPen(QPen(kRed, 2.5, Qt::SolidLine, Qt::RoundCap));
+             p.drawLine(QPointF(3, 20), QPointF(21, 5));
+         }},
+        {TToolIcon::StepSustain,
+         [](QPainter& p) {
+             p.setPen(QPen(kBlue, 2.5, Qt::SolidLine, Qt::RoundCap));
+             p.drawLine(QPointF(3, 12), QPointF(21, 12));
+         }},
+        {TToolIcon::StepFree,
+         [](QPainter& p) {
+             p.setPen(QPen(kGreen, 2.5, Qt::DashLine, Qt::RoundCap));
+             p.drawLine(QPointF(3, 6), QPointF(21, 19));
+         }},
+        {TToolIcon::StepNone,
+         [](QPainter& p) {
+             p.setPen(QPen(kInk, 1.5, Qt::DotLine));
+             p.drawRect(QRectF(4, 4, 16, 16));
+         }},
     };
     return painters;
 }

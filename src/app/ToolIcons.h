@@ -36,7 +36,11 @@ enum class TToolIcon {
     WidenX,
     NarrowX,
     WidenY,
-    NarrowY
+    NarrowY,
+    StepHeating,
+    StepSustain,
+    StepFree,
+    StepNone
 };
 
 QIcon ToolIcon(TToolIcon aIcon);

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     RegisterExportCommands(app, context);
     RegisterRecordCommand(app, context);
     RegisterChannelCommands(app, context);
+    RegisterRecoverCommand(app, context);
 
     try {
         app.parse(argc, argv);

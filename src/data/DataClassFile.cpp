@@ -17,6 +17,7 @@
 #include "common/UiHooks.h"
 #include "data/DataClass.h"
 #include "data/DataFileHeader.h"
+#include "data/RunRecovery.h"
 #include "data/Version.h"
 
 namespace kalvero {
@@ -129,6 +130,8 @@ void TDataClass::SaveToFile(const std::string& aFileName, bool aSaveOnlySelected
     fWasSaved = true;
     fHasUnsavedChanges = false;
     fFileName = aFileName;
+    // What a finished run kept for a crash is safe in the file now.
+    ExperimentSaved(this);
 }
 
 void TDataClass::LoadFromFile(const std::string& aFileName, TAppFileType aFileType, int aStartChannel) {

@@ -282,8 +282,9 @@ TEST_F(DataWindowTest, TangentsInterpolationAndCurveShifts) {
     EXPECT_EQ(d.tangents.GetItemCount(), 0);
 
     Strip(w, "Линейная интерполяция", 19700, 20300);  // the peak is drawn out
-    EXPECT_EQ(d.items[20000][0].dt, static_cast<int>(Round(LineInterp(19700, d.items[19700][0].dt, 20300,
-                                                                        d.items[20300][0].dt, 20000))));
+    EXPECT_EQ(
+        d.items[20000][0].dt,
+        static_cast<int>(Round(LineInterp(19700, d.items[19700][0].dt, 20300, d.items[20300][0].dt, 20000))));
     EXPECT_TRUE(d.fHasUnsavedChanges);
 
     // The channel panel's arrows move the whole curve by a hundredth of the window.

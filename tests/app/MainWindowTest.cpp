@@ -16,6 +16,7 @@
 #include "app/ProgressForm.h"
 #include "app/QtUiHooks.h"
 #include "app/RunBinding.h"
+#include "app/ScanControlForm.h"
 #include "common/Logger.h"
 #include "plugins/PluginUtil.h"
 #include "system/RegistryUtil.h"
@@ -208,33 +209,29 @@ TEST_F(MainWindowTest, ClosingWithUnsavedExperimentsAsksOnce) {
     EXPECT_TRUE(f.DataWindows().empty());
 }
 
-TEST_F(MainWindowTest, AWindowThatARunWritesIntoRefusesToClose) {
+TEST_F(MainWindowTest, AWindowThatARunWritesIntoRefusesToCloseAndToReallocate) {
     app::TKalveroForm& f = Start();
     app::TfrmDataWindow* w = f.NewDataWindow();
-    TScanRunControl control(*gConfig);
-    ASSERT_NE(control.Thread(), nullptr) << control.ThreadError();
-    control.Init(w->Experiment());
-    app::SetBoundRunControl(&control);
-    control.StartPauseContinue();
-    ASSERT_TRUE(w->IsAcquiring());
+    Trigger(*w, "Сканирование");
+    app::TfrmScanControlForm& scan = f.ScanControl();
+    scan.StartPauseContinue();
+    ASSERT_TRUE(w->IsAcquiring()) << scan.StateLine().toStdString();
 
     EXPECT_FALSE(f.MdiArea().subWindowList()[0]->close());
-    EXPECT_FALSE(f.close());
     const auto messages = Asked(TPrompt::pkInfo);
-    ASSERT_EQ(messages.size(), 2u);
+    ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Невозможно закрыть это окно так как в него осуществляется сканирование!");
     EXPECT_EQ(f.DataWindows().size(), 1u);
     // Loading channels into it would reallocate what the run writes into: refused.
     w->LoadExtraChannels();
     EXPECT_EQ(Asked(TPrompt::pkOpenFile).size(), 0u);
-    EXPECT_EQ(Asked(TPrompt::pkInfo).size(), 3u);
+    EXPECT_EQ(Asked(TPrompt::pkInfo).size(), 2u);
 
-    control.Stop();
+    scan.Stop();
     EXPECT_FALSE(w->IsAcquiring());
-    w->DataClass().fHasUnsavedChanges = false;
-    EXPECT_TRUE(f.MdiArea().subWindowList()[0]->close());
-    EXPECT_EQ(control.DataClass(), nullptr);  // the run control lets go of the experiment
-    app::SetBoundRunControl(nullptr);
+    EXPECT_TRUE(f.MdiArea().subWindowList()[0]->close());  // the unsaved result: answered Yes
+    EXPECT_EQ(scan.Control().DataClass(), nullptr);        // the run control lets go of the experiment
+    EXPECT_EQ(scan.DataWindow(), nullptr);
 }
 
 TEST_F(MainWindowTest, CommandsOfWindowsStillToComeSaySo) {
