@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
@@ -44,24 +48,40 @@ inline void MakeSimulatedDataDir(const std::string& aDataDir, int aSpeed = 60) {
     WriteFileBytes(std::filesystem::path(aDataDir) / "Devices.ini", devices);
 }
 
-// The indium program recorded on the simulated cell (ten times faster than the main job), once
-// per test program.
+// The indium program recorded on the simulated cell (ten times faster than the main job): once
+// for all test programs of a build (KALVERO_TEST_DATA, else test-data in the tests' folder), under
+// a lock, so that programs run side by side record it only once.
 inline const std::string& RecordedRun() {
-    static TTempDir dir;
     static std::string file;
-    if (file.empty()) {
+    if (!file.empty()) return file;
+    const char* env = std::getenv("KALVERO_TEST_DATA");
+    const std::filesystem::path folder = env && *env ? env : "test-data";
+    std::filesystem::create_directories(folder);
+    // Named after the recorder it came from: a rebuilt recorder (or simulated cell) records anew.
+    std::error_code ec;
+    const char* cli = std::getenv("KALVERO_CLI");
+    const auto stamp = cli ? std::filesystem::last_write_time(cli, ec).time_since_epoch().count() : 0;
+    file = (folder / ("indium-" + std::to_string(stamp) + ".dsc")).string();
+    const int lock = ::open((folder / "indium.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock >= 0) ::flock(lock, LOCK_EX);
+    if (!std::filesystem::exists(file)) {
+        TTempDir dir;
         MakeSimulatedDataDir(dir.Str() + "data", 600);
         const std::string out = dir.Str() + "indium.dsc";
         const RCliResult r =
             RunCli("--data-dir " + ShellQuote(dir.Str() + "data") + " record --program " +
                    ShellQuote(kSourceDir + "/data/samples/Indium.prg") + " --out " + ShellQuote(out));
         if (r.exitCode != 0) ADD_FAILURE() << "recording failed: " << r.err;
-        file = out;
+        std::filesystem::copy_file(out, file + ".part", std::filesystem::copy_options::overwrite_existing,
+                                   ec);
+        std::filesystem::rename(file + ".part", file, ec);
     }
+    if (lock >= 0) ::close(lock);
     return file;
 }
 
-// The folder test pictures are written to (KALVERO_TEST_ARTIFACTS, else test-artifacts here).
+// The folder test pictures are written to (KALVERO_TEST_ARTIFACTS, else test-artifacts in the
+// tests' folder, build/tests).
 inline std::filesystem::path ArtifactDir() {
     const char* env = std::getenv("KALVERO_TEST_ARTIFACTS");
     std::filesystem::path dir = env && *env ? env : "test-artifacts";

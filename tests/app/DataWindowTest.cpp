@@ -22,19 +22,35 @@ namespace {
 
 class DataWindowTest : public TAppTest {
 protected:
-    // The recorded run in the only window, its x window narrowed to aFrom … aTo.
+    // The recorded run in the only window, its x window narrowed to aFrom … aTo items around the
+    // top of its melting peak (found in the record: a run of the simulated cell is not the same
+    // item for item every time).
     TfrmDataWindow& OpenAt(int aFrom, int aTo) {
         TfrmDataWindow& w = OpenRun();
+        FindPeak(w.DataClass());
+        aFrom += top, aTo += top;
         w.DataClass().begXSel = aFrom, w.DataClass().endXSel = aTo;
         w.Redraw();
         w.UpdateScrollBars();
         return w;
     }
-    // A strip dragged over items aFrom … aTo with the plot-menu item or tool aCaption.
+    // A strip dragged over items aFrom … aTo (counted from the peak's top) with the plot-menu item
+    // or tool aCaption.
     void Strip(TfrmDataWindow& w, const std::string& aCaption, int aFrom, int aTo) {
         Trigger(w, aCaption);
-        const int y = PlotY(w, (w.DataClass().begYSel + w.DataClass().endYSel) / 2);
-        Drag(w.Plot(), QPoint(PixelOfItem(w, aFrom), y), QPoint(PixelOfItem(w, aTo), y));
+        Drag(w.Plot(), QPoint(PixelOfItem(w, top + aFrom), MidY(w)),
+             QPoint(PixelOfItem(w, top + aTo), MidY(w)));
+    }
+    // The top of the melting peak, the base level before it and the peak's height, in counts.
+    void FindPeak(const TDataClass& d) {
+        top = 0;
+        for (int i = 0; i < d.GetItemCount(); ++i)
+            if (d.items[i][0].dt > d.items[top][0].dt) top = i;
+        base = d.items[std::max(0, top - 2000)][0].dt;
+        height = std::max(1, d.items[top][0].dt - base);
+    }
+    int MidY(const TfrmDataWindow& w) const {
+        return PlotY(w, (w.DataClass().begYSel + w.DataClass().endYSel) / 2);
     }
     const TScreenCoord* CoordOf(const TfrmDataWindow& w, TCutLineType aType) {
         for (const TScreenCoord& e : w.DataClass().coords)
@@ -52,6 +68,8 @@ protected:
                 n += (picture.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF);
         return n;
     }
+
+    int top = 0, base = 0, height = 1;
 };
 
 TEST_F(DataWindowTest, EveryViewModeDrawsItsCurvesAndSetsItsCommands) {
@@ -96,16 +114,20 @@ TEST_F(DataWindowTest, EveryViewModeDrawsItsCurvesAndSetsItsCommands) {
 TEST_F(DataWindowTest, ZoomWithARectangleAndWithTheButtons) {
     TfrmDataWindow& w = OpenRun();
     TDataClass& d = w.DataClass();
+    FindPeak(d);
     Trigger(w, "Приближение");
     EXPECT_EQ(w.WorkMode(), app::WM_ZOOM);
-    const QPoint a(PlotX(w, 15000), PlotY(w, 2300)), b(PlotX(w, 25000), PlotY(w, 1900));
+    const int low = base - height, high = base + 2 * height;
+    const double pixelX = static_cast<double>(d.endXSel - d.begXSel) / w.Canvas().GetGraphicWidth();
+    const double pixelY = static_cast<double>(d.endYSel - d.begYSel) / w.Canvas().GetGraphicHeight();
+    const QPoint a(PlotX(w, top - 5000), PlotY(w, high)), b(PlotX(w, top + 5000), PlotY(w, low));
     Drag(w.Plot(), a, QPoint(a.x(), b.y()));  // no width: nothing changes
     EXPECT_EQ(d.begXSel, 0);
     Drag(w.Plot(), a, b);
-    EXPECT_NEAR(d.begXSel, 15000, 40);
-    EXPECT_NEAR(d.endXSel, 25000, 40);
-    EXPECT_NEAR(d.begYSel, 1900, 10);
-    EXPECT_NEAR(d.endYSel, 2300, 10);
+    EXPECT_NEAR(d.begXSel, top - 5000, 2 * pixelX);
+    EXPECT_NEAR(d.endXSel, top + 5000, 2 * pixelX);
+    EXPECT_NEAR(d.begYSel, low, 2 * pixelY);
+    EXPECT_NEAR(d.endYSel, high, 2 * pixelY);
     QScrollBar* horz = nullptr;
     for (QScrollBar* bar : w.findChildren<QScrollBar*>())
         if (bar->accessibleName() == "Прокрутка по оси X") horz = bar;
@@ -125,24 +147,24 @@ TEST_F(DataWindowTest, ZoomWithARectangleAndWithTheButtons) {
 
 TEST_F(DataWindowTest, DetectionInAStripNeedsMoreThanOneSecondOfData) {
     // A window of fewer items than pixels: every item can be hit.
-    TfrmDataWindow& w = OpenAt(19300, 20300);
+    TfrmDataWindow& w = OpenAt(-650, 350);
     const int f = static_cast<int>(w.DataClass().frequency);
-    Strip(w, "Определение пиковв отмеченной области", 19400, 19400 + f);
+    Strip(w, "Определение пиковв отмеченной области", -600, -600 + f);
     EXPECT_EQ(w.WorkMode(), app::WM_DETECT_PEAKS);  // nothing ran: the tool waits for a strip
     EXPECT_EQ(w.DataClass().peaks.GetItemCount(), 0);
-    const int y = PlotY(w, w.DataClass().begYSel + 100);
-    Drag(w.Plot(), QPoint(PixelOfItem(w, 19400), y), QPoint(PixelOfItem(w, 19401 + f), y));
+    Drag(w.Plot(), QPoint(PixelOfItem(w, top - 600), MidY(w)),
+         QPoint(PixelOfItem(w, top - 599 + f), MidY(w)));
     EXPECT_EQ(w.WorkMode(), app::WM_NONE);  // detection ran (and reset the tools)
 
-    Strip(w, "Определение пиковв отмеченной области", 19350, 20290);
+    Strip(w, "Определение пиковв отмеченной области", -620, 330);
     ASSERT_EQ(w.DataClass().peaks.GetItemCount(), 1);
     const auto* peak = dynamic_cast<const TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
-    EXPECT_GT(peak->begX, 19350);
-    EXPECT_LT(peak->endX, 20290);
+    EXPECT_GT(peak->begX, top - 620);
+    EXPECT_LT(peak->endX, top + 330);
 }
 
 TEST_F(DataWindowTest, DraggingAPeakMarginAndTheZeroLine) {
-    TfrmDataWindow& w = OpenAt(19000, 20600);
+    TfrmDataWindow& w = OpenAt(-1000, 600);
     Trigger(w, "Автоматическое определение ВСЕХ пиков");
     auto* peak = dynamic_cast<TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
     ASSERT_NE(peak, nullptr);
@@ -164,10 +186,10 @@ TEST_F(DataWindowTest, DraggingAPeakMarginAndTheZeroLine) {
     const TScreenCoord* zero = CoordOf(w, CUTLINE_VIRTUALBASELINE_DT);
     ASSERT_NE(zero, nullptr);
     const int before = w.DataClass().items[100][0].dt;
-    const QPoint line(PlotX(w, 19050), zero->y);
+    const QPoint line(PlotX(w, top - 950), zero->y);
     SendMouse(w.Plot(), QEvent::MouseMove, line, Qt::NoButton, Qt::NoButton);
     ASSERT_EQ(w.ModifyMode(), MM_MODIFY_HORZ);
-    const QPoint drop(line.x(), PlotY(w, 1000));
+    const QPoint drop(line.x(), PlotY(w, base / 2));
     const int level = PixelToCounts(w.DataClass(), w.Canvas(), drop.y());
     Drag(w.Plot(), line, drop);
     EXPECT_EQ(w.DataClass().items[100][0].dt, before - level);
@@ -175,27 +197,27 @@ TEST_F(DataWindowTest, DraggingAPeakMarginAndTheZeroLine) {
 }
 
 TEST_F(DataWindowTest, CuttingAStretch) {
-    TfrmDataWindow& w = OpenAt(1000, 2000);
+    TfrmDataWindow& w = OpenAt(-5000, -4000);
     TDataClass& d = w.DataClass();
     const int count = d.GetItemCount();
     Trigger(w, "Удаление участка кривой");
-    Click(w.Plot(), QPoint(PixelOfItem(w, 1500), PlotY(w, 2000)));  // both ends on one item
+    Click(w.Plot(), QPoint(PixelOfItem(w, top - 4500), MidY(w)));  // both ends on one item
     EXPECT_EQ(d.GetItemCount(), count);
     EXPECT_FALSE(d.fHasUnsavedChanges);
-    const int after = d.items[1800][0].dt;
-    Strip(w, "Удаление участка кривой", 1200, 1600);
+    const int after = d.items[top - 4200][0].dt;
+    Strip(w, "Удаление участка кривой", -4800, -4400);
     EXPECT_EQ(d.GetItemCount(), count - 400);
-    EXPECT_EQ(d.items[1400][0].dt, after);
+    EXPECT_EQ(d.items[top - 4600][0].dt, after);
     EXPECT_TRUE(d.fHasUnsavedChanges);
 }
 
 TEST_F(DataWindowTest, ADerivativeChannelAndTheChannelPanel) {
     Start();
     gConfig->b_swapTempAndDiffTemp = true;
-    TfrmDataWindow& w = OpenAt(18000, 22000);
+    TfrmDataWindow& w = OpenAt(-2000, 2000);
     Trigger(w, "Автоматическое определение ВСЕХ пиков");
     ASSERT_EQ(w.DataClass().peaks.GetItemCount(), 1);
-    Strip(w, "Первая производная", 18500, 21500);
+    Strip(w, "Первая производная", -1500, 1500);
     TDataClass& d = w.DataClass();
     ASSERT_EQ(d.GetChannelCount(), 2);
     EXPECT_EQ(d.descriptors[1].name, "Первая производная");
@@ -228,63 +250,62 @@ TEST_F(DataWindowTest, ADerivativeChannelAndTheChannelPanel) {
     EXPECT_EQ(d.GetChannelCount(), 2);
 
     const std::string swap = gConfig->tempChannelShortName + " и " + gConfig->diffChannelShortName;
-    const int t = d.items[20000][0].t, dt = d.items[20000][0].dt;
+    const int t = d.items[top][0].t, dt = d.items[top][0].dt;
     tabs->setCurrentIndex(0);
     button(swap)->click();
     ASSERT_EQ(Asked(TPrompt::pkYesNo).size(), 1u);
     EXPECT_EQ(Asked(TPrompt::pkYesNo)[0].text, "Вы уверены, что хотите обменять местами данные '" +
                                                    gConfig->tempChannelName + "' и '" +
                                                    gConfig->diffChannelName + "'?");
-    EXPECT_EQ(d.items[20000][0].t, dt);
-    EXPECT_EQ(d.items[20000][0].dt, t);
+    EXPECT_EQ(d.items[top][0].t, dt);
+    EXPECT_EQ(d.items[top][0].dt, t);
 }
 
 TEST_F(DataWindowTest, MarkersStatisticsAndTheStatusBar) {
-    TfrmDataWindow& w = OpenAt(19500, 20500);
+    TfrmDataWindow& w = OpenAt(-500, 500);
     TDataClass& d = w.DataClass();
-    SendMouse(w.Plot(), QEvent::MouseMove, QPoint(PixelOfItem(w, 20000), PlotY(w, 2000)), Qt::NoButton,
-              Qt::NoButton);
+    SendMouse(w.Plot(), QEvent::MouseMove, QPoint(PixelOfItem(w, top), MidY(w)), Qt::NoButton, Qt::NoButton);
     const std::string status = w.StatusCoordinates().toStdString();
-    EXPECT_EQ(status.rfind("Точка 20000,  t:", 0), 0u) << status;
+    EXPECT_EQ(status.rfind("Точка " + std::to_string(top) + ",  t:", 0), 0u) << status;
     EXPECT_NE(status.find(gConfig->diffChannelShortName + " "), std::string::npos);
 
     Trigger(w, "Установить маркер");
-    Click(w.Plot(), QPoint(PixelOfItem(w, 20000), PlotY(w, 2000)));
+    Click(w.Plot(), QPoint(PixelOfItem(w, top), MidY(w)));
     ASSERT_EQ(d.bubbles.GetItemCount(), 1);
     Trigger(w, "Список маркеров");
     auto* list = FindChildOf<app::TMarkerList>(w);
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->RowCount(), 1);
-    EXPECT_EQ(list->Cell(0, 3).toStdString(), GetTempStr(d, 20000, 0));
+    EXPECT_EQ(list->Cell(0, 3).toStdString(), GetTempStr(d, top, 0));
     SaveArtifact(w, "marker-and-marker-list");
-    Strip(w, "Удалить маркер", 19900, 20100);
+    Strip(w, "Удалить маркер", -100, 100);
     EXPECT_EQ(d.bubbles.GetItemCount(), 0);
     EXPECT_EQ(list->RowCount(), 0);
 
-    Strip(w, "Статистика (Min, Max, Среднее)", 19600, 20400);
+    Strip(w, "Статистика (Min, Max, Среднее)", -400, 400);
     EXPECT_TRUE(d.fShowStatistics);
-    EXPECT_EQ(d.fBegCalcInfo, 19600u);
-    EXPECT_EQ(d.fEndCalcInfo, 20400u);
+    EXPECT_EQ(d.fBegCalcInfo, static_cast<uint32_t>(top - 400));
+    EXPECT_EQ(d.fEndCalcInfo, static_cast<uint32_t>(top + 400));
     SaveArtifact(w, "statistics");
     FindAction(w, "Статистика (Min, Max, Среднее)")->trigger();  // released: the block goes
     EXPECT_FALSE(d.fShowStatistics);
 }
 
 TEST_F(DataWindowTest, TangentsInterpolationAndCurveShifts) {
-    TfrmDataWindow& w = OpenAt(19500, 20500);
+    TfrmDataWindow& w = OpenAt(-500, 500);
     TDataClass& d = w.DataClass();
     Trigger(w, "Установить касательную по 1 точке");
-    Click(w.Plot(), QPoint(PixelOfItem(w, 19950), PlotY(w, 2100)));
+    Click(w.Plot(), QPoint(PixelOfItem(w, top - 60), MidY(w)));
     EXPECT_EQ(d.tangents.GetItemCount(), 1);
-    Strip(w, "Установить касательную по 2 точкам", 19900, 19990);
+    Strip(w, "Установить касательную по 2 точкам", -110, -20);
     EXPECT_EQ(d.tangents.GetItemCount(), 2);
-    Strip(w, "Удалить касательную", 19800, 20100);
+    Strip(w, "Удалить касательную", -200, 100);
     EXPECT_EQ(d.tangents.GetItemCount(), 0);
 
-    Strip(w, "Линейная интерполяция", 19700, 20300);  // the peak is drawn out
-    EXPECT_EQ(
-        d.items[20000][0].dt,
-        static_cast<int>(Round(LineInterp(19700, d.items[19700][0].dt, 20300, d.items[20300][0].dt, 20000))));
+    Strip(w, "Линейная интерполяция", -300, 300);  // the peak is drawn out
+    const double line =
+        LineInterp(top - 300, d.items[top - 300][0].dt, top + 300, d.items[top + 300][0].dt, top);
+    EXPECT_EQ(d.items[top][0].dt, static_cast<int>(Round(line)));
     EXPECT_TRUE(d.fHasUnsavedChanges);
 
     // The channel panel's arrows move the whole curve by a hundredth of the window.
@@ -309,15 +330,15 @@ TEST_F(DataWindowTest, AnotherFileLoadsIntoExtraChannels) {
 }
 
 TEST_F(DataWindowTest, RightClickSelectsThePeakUnderTheMouseForDeletion) {
-    TfrmDataWindow& w = OpenAt(19000, 20600);
+    TfrmDataWindow& w = OpenAt(-1000, 600);
     Trigger(w, "Автоматическое определение ВСЕХ пиков");
     const auto* peak = dynamic_cast<const TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
     ASSERT_NE(peak, nullptr);
     QAction* remove = FindAction(w, gConfig->deleteIntegralCaption);
-    Click(w.Plot(), QPoint(PixelOfItem(w, peak->begX), PlotY(w, 2000)), Qt::RightButton);
+    Click(w.Plot(), QPoint(PixelOfItem(w, peak->begX), MidY(w)), Qt::RightButton);
     EXPECT_EQ(w.EditPeakNumber(), 0);  // on the margin: no peak
     EXPECT_FALSE(remove->isEnabled());
-    Click(w.Plot(), QPoint(PixelOfItem(w, (peak->begX + peak->endX) / 2), PlotY(w, 2000)), Qt::RightButton);
+    Click(w.Plot(), QPoint(PixelOfItem(w, (peak->begX + peak->endX) / 2), MidY(w)), Qt::RightButton);
     EXPECT_EQ(w.EditPeakNumber(), 1);
     ASSERT_TRUE(remove->isEnabled());
     remove->trigger();
@@ -325,14 +346,14 @@ TEST_F(DataWindowTest, RightClickSelectsThePeakUnderTheMouseForDeletion) {
 }
 
 TEST_F(DataWindowTest, SmoothingIsUndoneToTheLoadedCurve) {
-    TfrmDataWindow& w = OpenAt(10000, 12000);
+    TfrmDataWindow& w = OpenAt(-10000, -8000);
     TDataClass& d = w.DataClass();
     std::vector<int> loaded(d.GetItemCount());
     for (int i = 0; i < d.GetItemCount(); ++i)
         loaded[i] = d.items[i][0].dt;
-    Strip(w, "Сглаживание медианой", 10200, 11800);
+    Strip(w, "Сглаживание медианой", -9800, -8200);
     int changed = 0;
-    for (int i = 10200; i < 11800; ++i)
+    for (int i = top - 9800; i < top - 8200; ++i)
         changed += d.items[i][0].dt != loaded[i];
     EXPECT_GT(changed, 0);
     EXPECT_TRUE(d.fHasUnsavedChanges);
