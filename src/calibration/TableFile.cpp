@@ -190,10 +190,6 @@ std::vector<float> ReadTableItems(std::string_view aFile, const RTableFileHeader
     return items;
 }
 
-}  // namespace kalvero
-
-namespace kalvero {
-
 std::vector<std::string> ListTableFiles(const std::string& aFolder, TCalibrationTableType aKind) {
     namespace fs = std::filesystem;
     std::vector<std::string> names;

@@ -65,10 +65,6 @@ void CheckTableCounts(const RTableFileHeader& aHeader, TCalibrationTableType aKi
 // The stored entries (after CheckTableCounts).
 std::vector<float> ReadTableItems(std::string_view aFile, const RTableFileHeader& aHeader);
 
-}  // namespace kalvero
-
-namespace kalvero {
-
 // The names (without folder) of the table files "*.tbl" (any letter case) in aFolder whose header
 // carries aKind in the low byte of its table type, sorted. Files too short for a header are
 // left out; a missing folder gives an empty list.

@@ -78,6 +78,7 @@ std::string TTxtFileExport::Caption() const {
 void TTxtFileExport::BuildTable(int aMaxRows) {
     const TDataClass& d = *fDataClass;
     const TAppConfig& c = DataConfig();
+    fComplete = false;  // until the table below is whole
     if (options.step == "0") options.step = "1";
     const int step = options.decimation ? std::max(1, ParseStep(options.step)) : 1;
     const TCurveMode mode = ExportMode(d.mode);
