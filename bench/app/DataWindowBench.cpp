@@ -1,13 +1,17 @@
 // The data window as the operator feels it: a full redraw of the plot at 1920 × 1080, a sequence
-// of zoom steps, and opening a long record until its curve is on the screen. The program runs on
-// the offscreen platform with its own program-data folder (24-bit count ranges).
+// of zoom steps, opening a long record until its curve is on the screen, the export dialog's
+// answer to a change of its controls, a spreadsheet export, a printed page, and a live run. The
+// program runs on the offscreen platform with its own program-data folder (24-bit count ranges).
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPdfWriter>
 #include <QTimer>
 
 #include <chrono>
@@ -24,8 +28,11 @@
 #include "app/PlotView.h"
 #include "app/Prompts.h"
 #include "app/ScanControlForm.h"
+#include "app/TxtFileExportForm.h"
 #include "common/FileUtil.h"
 #include "graphics/PlotInteraction.h"
+#include "graphics/PreviewFunc.h"
+#include "graphics/TxtFileExport.h"
 
 namespace kalvero::bench {
 namespace {
@@ -114,6 +121,44 @@ void BM_OpenInDataWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenInDataWindow)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+// The export dialog opened on a long record, then a change of "Прореживание" (the count of rows
+// and the preview are made again each time).
+void BM_ExportDialogChange(benchmark::State& state) {
+    app::TfrmDataWindow& w = Window(static_cast<size_t>(state.range(0)));
+    app::TTxtFileExportForm dialog(&w, w.DataClass(), Environment().Folder() + "export.txt", false);
+    QCheckBox* decimation = nullptr;
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        if (box->text() == "Прореживание") decimation = box;
+    for (auto _ : state)
+        decimation->click();
+}
+BENCHMARK(BM_ExportDialogChange)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+// "Переслать в Excel" on a record with decimation 10: the table and the workbook with its chart.
+void BM_SpreadsheetExport(benchmark::State& state) {
+    app::TfrmDataWindow& w = Window(static_cast<size_t>(state.range(0)));
+    TTxtFileExport e(w.DataClass(), "", true);
+    for (auto _ : state) {
+        e.BuildTable();
+        e.ExportToXlsx(Environment().Folder() + "export.xlsx");
+    }
+    state.counters["rows"] = e.PointCount();
+}
+BENCHMARK(BM_SpreadsheetExport)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// One printed page (a PDF) of the plot, the surface back on the screen afterwards.
+void BM_PrintedPage(benchmark::State& state) {
+    app::TfrmDataWindow& w = Window(static_cast<size_t>(state.range(0)));
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setPageLayout(PrintPageLayout(*gConfig, QPageLayout::Landscape));
+        DrawExperimentPage(w.DataClass(), writer);
+    }
+}
+BENCHMARK(BM_PrintedPage)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 
 // A run of the simulated 24-bit module in real time, 4 hardware channels (T and dT of two data
 // channels) at 800 Hz, the live curve shown: the user-interface thread's share of one core, and

@@ -163,7 +163,9 @@ TIntegers TBaseDeviceDescriptor::GetDecimationList(float aFreq) const {
     for (size_t i = fAvalableFreqs.size() - 1; i >= 1; --i) {
         if (i + 1 < fAvalableFreqs.size() && Round(fAvalableFreqs[i + 1]) <= target) break;
         const double f = fAvalableFreqs[i];
-        if (Round(f) == target) break;
+        // A frequency at or below aFreq divides nothing down to it (above every allowed one the
+        // walk would list a factor 0).
+        if (Round(f) <= target) break;
         const double factor = f / aFreq;
         if (factor > INT32_MAX) return {};
         list.push_back(static_cast<int32_t>(Round(factor)));

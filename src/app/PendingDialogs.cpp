@@ -13,30 +13,6 @@ void ShowCalibrationDialog(TKalveroForm&, TCalibrationTableType aKind, TfrmDataW
     ShowNotAvailable(kCaptions[aKind <= cttHeat ? aKind : cttTemperature]);
 }
 
-void ShowProgramSettings(TKalveroForm&) {
-    ShowNotAvailable("Настройки программы");
-}
-
-void ShowDeviceSettings(TKalveroForm&) {
-    ShowNotAvailable("Настройки прибора");
-}
-
-void ShowExperimentProperties(TfrmDataWindow&) {
-    ShowNotAvailable("Свойства графика");
-}
-
-void ShowTextExport(TfrmDataWindow&, const std::string&, bool aSpreadsheet) {
-    ShowNotAvailable(aSpreadsheet ? "Переслать в Excel" : "Сохранение в текстовый файл");
-}
-
-void ShowPrintPreview(TfrmDataWindow&) {
-    ShowNotAvailable("Просмотр перед печатью");
-}
-
-void PrintExperiment(TfrmDataWindow&) {
-    ShowNotAvailable("Печать");
-}
-
 void ShowHelp(QWidget*, const std::string&) {
     ShowNotAvailable("Cправка по программе");
 }

@@ -4,6 +4,8 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStringList>
 
 #include "app/QtText.h"
@@ -126,6 +128,35 @@ std::optional<TColor> AskColor(QWidget* aParent, TColor aColor) {
     const TPromptAnswer answer = Ask(prompt, aParent);
     if (!answer.accepted) return std::nullopt;
     return answer.color;
+}
+
+std::optional<std::string> AskFolder(QWidget* aParent, const std::string& aCaption,
+                                     const std::string& aFolder) {
+    if (HasPromptAnswerer()) {
+        TPrompt prompt;
+        prompt.kind = TPrompt::pkFolder, prompt.caption = aCaption, prompt.folder = aFolder;
+        const TPromptAnswer answer = Ask(prompt, aParent);
+        if (!answer.accepted || answer.fileName.empty()) return std::nullopt;
+        return answer.fileName;
+    }
+    const QString chosen = QFileDialog::getExistingDirectory(ParentOr(aParent), Q(aCaption), Q(aFolder));
+    if (chosen.isEmpty()) return std::nullopt;
+    return S(chosen);
+}
+
+bool AskPrinter(QWidget* aParent, QPrinter& aPrinter) {
+    if (HasPromptAnswerer()) {
+        TPrompt prompt;
+        prompt.kind = TPrompt::pkPrinter, prompt.caption = "Печать";
+        const TPromptAnswer answer = Ask(prompt, aParent);
+        if (answer.accepted && !answer.fileName.empty()) {
+            aPrinter.setOutputFormat(QPrinter::PdfFormat);
+            aPrinter.setOutputFileName(Q(answer.fileName));
+        }
+        return answer.accepted;
+    }
+    QPrintDialog dialog(&aPrinter, ParentOr(aParent));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 std::string QtFileFilter(const std::string& aFilter) {

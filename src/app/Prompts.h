@@ -9,22 +9,25 @@
 
 #include "common/Config.h"
 
+class QPrinter;
 class QWidget;
 
 namespace kalvero::app {
 
 struct TPrompt {
-    enum TKind { pkInfo, pkError, pkYesNo, pkOkCancel, pkOpenFile, pkSaveFile, pkColor } kind = pkInfo;
+    enum TKind { pkInfo, pkError, pkYesNo, pkOkCancel, pkOpenFile, pkSaveFile, pkColor, pkFolder, pkPrinter };
+    TKind kind = pkInfo;
     std::string caption;  // the box's title ("Сообщение", "Произошла ошибка") or the dialog's
     std::string text;     // the message; for file choices the file name the dialog starts with
-    std::string folder;   // file choices: the folder the dialog starts in
+    std::string folder;   // file and folder choices: the folder the dialog starts in
     std::string filter;   // file choices: "Описание (*.dsc)|*.dsc|..." as the settings hold it
     int filterIndex = 1;  // file choices: the filter chosen first, from 1
     TColor color = 0;     // colour choices: the colour to start from
 };
 
 struct TPromptAnswer {
-    bool accepted = false;  // Yes, OK, a file or colour chosen
+    bool accepted = false;  // Yes, OK, a file, folder, colour or printer chosen
+    // The file or folder chosen; for a printer, a file name prints into that PDF file instead.
     std::string fileName;
     int filterIndex = 1;
     TColor color = 0;
@@ -48,6 +51,11 @@ std::optional<TPromptAnswer> AskSaveFile(QWidget* aParent, const std::string& aF
                                          int aFilterIndex = 1,
                                          const std::string& aCaption = "Сохранить файл");
 std::optional<TColor> AskColor(QWidget* aParent, TColor aColor);
+// The folder chooser titled aCaption, starting in aFolder.
+std::optional<std::string> AskFolder(QWidget* aParent, const std::string& aCaption,
+                                     const std::string& aFolder);
+// The printer dialog over aPrinter (the printer, its page and copies); false when cancelled.
+bool AskPrinter(QWidget* aParent, QPrinter& aPrinter);
 
 // "Описание (*.dsc)|*.dsc|Рисунок|*.bmp;*.tif" to the dialogs' "Описание (*.dsc);;Рисунок (*.bmp
 // *.tif)": the brackets always hold the filter's own patterns.

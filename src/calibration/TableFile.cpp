@@ -1,5 +1,9 @@
 #include "calibration/TableFile.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <string>
 
@@ -184,6 +188,31 @@ std::vector<float> ReadTableItems(std::string_view aFile, const RTableFileHeader
     for (float& item : items)
         item = r.Read<float>();
     return items;
+}
+
+std::vector<std::string> ListTableFiles(const std::string& aFolder, TCalibrationTableType aKind) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(aFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string ext = it->path().extension().string();
+        for (char& ch : ext)
+            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (ext != ".tbl" || !it->is_regular_file(ec)) continue;
+        // Only the header is read: a folder of large files lists at once.
+        std::ifstream in(it->path(), std::ios::binary);
+        std::string head(TABLE_HEADER_SIZE, '\0');
+        if (!in.read(head.data(), static_cast<std::streamsize>(head.size()))) continue;
+        try {
+            TBinaryReader reader(head);
+            if ((ReadTableHeader(reader).tableType & 0xFF) == aKind)
+                names.push_back(it->path().filename().string());
+        } catch (const std::exception&) {
+            // Not a table file after all.
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace kalvero

@@ -65,4 +65,9 @@ void CheckTableCounts(const RTableFileHeader& aHeader, TCalibrationTableType aKi
 // The stored entries (after CheckTableCounts).
 std::vector<float> ReadTableItems(std::string_view aFile, const RTableFileHeader& aHeader);
 
+// The names (without folder) of the table files "*.tbl" (any letter case) in aFolder whose header
+// carries aKind in the low byte of its table type, sorted. Files too short for a header are
+// left out; a missing folder gives an empty list.
+std::vector<std::string> ListTableFiles(const std::string& aFolder, TCalibrationTableType aKind);
+
 }  // namespace kalvero

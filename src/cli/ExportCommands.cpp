@@ -18,6 +18,7 @@
 #include "graphics/DataCanvas.h"
 #include "graphics/GuiRuntime.h"
 #include "graphics/PngFile.h"
+#include "graphics/PreviewFunc.h"
 #include "graphics/TxtFileExport.h"
 #include "processing/PeakUtils.h"
 
@@ -74,20 +75,14 @@ void FitValues(TDataClass& d) {
     d.begY = std::min(d.begY, d.begYSel), d.endY = std::max(d.endY, d.endYSel);
 }
 
-void WritePdf(TDataClass& d, TDataCanvas& aCanvas, QImage& aScreen, const std::string& aOut) {
-    const TAppConfig& c = *gConfig;
+void WritePdf(TDataClass& d, const std::string& aOut) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
         writer.setResolution(600);
-        writer.setPageLayout(QPageLayout(
-            QPageSize(QPageSize::A4), QPageLayout::Landscape,
-            QMarginsF(c.leftPrintMargin, c.topPrintMargin, c.rightPrintMargin, c.bottomPrintMargin),
-            QPageLayout::Millimeter));
-        aCanvas.SetCanvas(&writer);
-        d.Redraw();
-        aCanvas.SetCanvas(&aScreen, aScreen.width(), aScreen.height());  // ends the page
+        writer.setPageLayout(PrintPageLayout(*gConfig, QPageLayout::Landscape));
+        DrawExperimentPage(d, writer);
     }
     WriteFileAtomic(aOut,
                     std::string_view(buffer.data().constData(), static_cast<size_t>(buffer.data().size())));
@@ -145,7 +140,7 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
         d->SetCanvas(&canvas);
         std::string written = args->out;
         if (format == "pdf") {
-            WritePdf(*d, canvas, screen, args->out);
+            WritePdf(*d, args->out);
         } else {
             d->Redraw();
             if (format == "bmp") {

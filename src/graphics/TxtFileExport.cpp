@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 #include "common/Cp1251.h"
@@ -71,9 +75,10 @@ std::string TTxtFileExport::Caption() const {
     return fShowExcelExport ? "Экспорт в Excel" : "Сохранение в текстовый файл";
 }
 
-void TTxtFileExport::BuildTable() {
+void TTxtFileExport::BuildTable(int aMaxRows) {
     const TDataClass& d = *fDataClass;
     const TAppConfig& c = DataConfig();
+    fComplete = false;  // until the table below is whole
     if (options.step == "0") options.step = "1";
     const int step = options.decimation ? std::max(1, ParseStep(options.step)) : 1;
     const TCurveMode mode = ExportMode(d.mode);
@@ -95,7 +100,16 @@ void TTxtFileExport::BuildTable() {
     auto number = [&](double v) { return StrNEx(v, digits, point); };
     const double divider = d.GetTimeDivider();
     auto timeText = [&](int i) { return d.timeScale != tmUnits ? number(i / divider) : std::to_string(i); };
-    auto tValue = [&](const TItem& s) { return d.tempScale == tsDegrees ? FloatValue(s.tc) : s.t; };
+    // On the temperature axis a row is made only for the temperatures inside the selection. A float
+    // and its shortest decimal text lie on the same side of any bound that a float holds exactly,
+    // so such bounds are compared with the float itself: counting a long record stays quick.
+    const double lo = std::min(d.begXSel, d.endXSel), hi = std::max(d.begXSel, d.endXSel);
+    const bool exactBounds = std::fabs(lo) < 16777216.0 && std::fabs(hi) < 16777216.0;
+    auto inSelection = [&](const TItem& s) {
+        if (d.tempScale != tsDegrees) return lo <= s.t && s.t <= hi;
+        const double v = exactBounds ? static_cast<double>(s.tc) : FloatValue(s.tc);
+        return lo <= v && v <= hi;
+    };
     auto tText = [&](const TItem& s) {
         return d.tempScale == tsDegrees ? number(FloatValue(s.tc)) : std::to_string(s.t);
     };
@@ -106,6 +120,8 @@ void TTxtFileExport::BuildTable() {
     fData.clear();
     fUse3Columns = mode == vm_view_dt_and_temp_by_time;
     fHasHeader = options.includeHeader;
+    fComplete = aMaxRows < 0;
+    fPointCount = 0;
     if (fHasHeader) {
         const std::string timeLabel = "Время, " + GetTimeScaleStr(d.timeScale);
         const std::string tLabel = c.tempChannelShortName + ", " + d.GetTUnits();
@@ -125,13 +141,21 @@ void TTxtFileExport::BuildTable() {
                 break;
         }
     }
+    const int64_t rows = fStopIndex >= fStartIndex ? (fStopIndex - fStartIndex) / step + 1 : 0;
+    const size_t limit = fComplete ? SIZE_MAX : static_cast<size_t>(aMaxRows);
     // Ten million rows are over a gigabyte of row objects: grown by doubling they would be moved
     // again and again.
-    if (fStopIndex >= fStartIndex)
-        fData.reserve(fData.size() + static_cast<size_t>((fStopIndex - fStartIndex) / step + 1));
+    if (fComplete) fData.reserve(fData.size() + static_cast<size_t>(rows));
+    if (!byTemp) fPointCount = static_cast<int>(rows);
     for (int64_t i = fStartIndex; i <= fStopIndex; i += step) {
         const int item = static_cast<int>(i);
         const TItem& s = d.items[item][0];
+        if (fData.size() >= limit) {
+            // Past the kept rows only the temperature filter still counts.
+            if (!byTemp) break;
+            if (inSelection(s)) ++fPointCount;
+            continue;
+        }
         switch (mode) {
             case vm_view_dT_by_time:
                 fData.push_back({timeText(item), dtText(s), "", ""});
@@ -140,8 +164,10 @@ void TTxtFileExport::BuildTable() {
                 fData.push_back({timeText(item), tText(s), "", ""});
                 break;
             case vm_view_dT_by_temp:
-                if (Between(static_cast<double>(d.begXSel), static_cast<double>(d.endXSel), tValue(s)))
+                if (inSelection(s)) {
                     fData.push_back({tText(s), dtText(s), "", ""});
+                    ++fPointCount;
+                }
                 break;
             default:
                 fData.push_back({timeText(item), dtText(s), tText(s), ""});
@@ -160,7 +186,35 @@ std::vector<std::string> TTxtFileExport::Preview() const {
     return lines;
 }
 
+void TTxtFileExport::CheckComplete() const {
+    if (!fComplete) throw std::logic_error("the export table was built for its preview only");
+}
+
+void TTxtFileExport::CheckSeparators() const {
+    const std::string sep = Separator();
+    if (sep.empty()) throw ETxtFileExportException("Не задан разделитель столбцов");
+    const char point = options.decimalSeparator.empty() ? ',' : options.decimalSeparator[0];
+    if (sep.find(point) != std::string::npos)
+        throw ETxtFileExportException(
+            "Десятичный разделитель не должен совпадать с разделителем столбцов: числа нельзя будет "
+            "отличить от столбцов");
+}
+
+std::string TTxtFileExport::SpreadsheetFileName(const std::string& aFolder,
+                                                const std::string& aExperimentFile) {
+    namespace fs = std::filesystem;
+    std::string base = fs::path(aExperimentFile).stem().string();
+    if (base.empty()) base = "Экспорт";
+    std::error_code ec;
+    fs::path name = fs::path(aFolder) / (base + ".xlsx");
+    for (int n = 2; fs::exists(name, ec); ++n)
+        name = fs::path(aFolder) / (base + " (" + std::to_string(n) + ").xlsx");
+    return name.string();
+}
+
 void TTxtFileExport::SaveToFile() const {
+    CheckComplete();
+    CheckSeparators();
     try {
         const std::string sep = Separator();
         // Written in pieces of 64 K rows: no copy of the whole text, in either encoding.

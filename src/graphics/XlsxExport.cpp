@@ -47,11 +47,16 @@ struct TProgress {
 
 void TTxtFileExport::ExportToXlsx(const std::string& aFileName) const {
     namespace fs = std::filesystem;
+    CheckComplete();
     std::random_device rd;
     const fs::path scratch = fs::temp_directory_path() / ("kalvero-xlsx-" + std::to_string(rd()) + ".xlsx");
     try {
         TProgress progress;
-        lxw_workbook* book = workbook_new(scratch.c_str());
+        // Rows go to the file as they are written, in order: closing the workbook then has little
+        // left to do, and the progress window keeps moving through nearly all of the export.
+        lxw_workbook_options opts = {};
+        opts.constant_memory = LXW_TRUE;
+        lxw_workbook* book = workbook_new_opt(scratch.c_str(), &opts);
         if (!book) throw std::runtime_error("cannot create the workbook");
         TWorkbookCloser closer{book};
         lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);

@@ -261,6 +261,7 @@ TEST_F(DeviceTest, DecimationFactorsLeadDownFromTheAllowedRates) {
     EXPECT_EQ(d->GetDecimationList(100), TIntegers({2, 4, 8}));
     EXPECT_EQ(d->GetDecimationList(200), TIntegers({2, 4}));
     EXPECT_EQ(d->GetDecimationList(800), TIntegers());
+    EXPECT_EQ(d->GetDecimationList(100000), TIntegers());  // above every allowed frequency
     EXPECT_EQ(d->GetDecimationList(0), TIntegers());
     EXPECT_EQ(d->GetDecimationList(-5), TIntegers());
     Use(itLA20USB, 100);

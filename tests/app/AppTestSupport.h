@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
@@ -106,6 +107,23 @@ T* FindChildOf(const QObject& aRoot) {
     for (QObject* child : aRoot.findChildren<QObject*>())
         if (auto* found = dynamic_cast<T*>(child)) return found;
     return nullptr;
+}
+
+// A widget under aRoot of type T whose accessible name is aName; null when none.
+template <typename T>
+T* FindNamed(const QObject& aRoot, const std::string& aName) {
+    for (T* widget : aRoot.findChildren<T*>())
+        if (widget->accessibleName() == QString::fromStdString(aName)) return widget;
+    return nullptr;
+}
+
+// Clicks the push button captioned aCaption under aRoot; a dialog it closes is freed at once.
+inline void ClickButton(QWidget& aRoot, const std::string& aCaption) {
+    auto* button = FindNamed<QAbstractButton>(aRoot, aCaption);
+    ASSERT_NE(button, nullptr) << aCaption;
+    button->click();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 inline void SendMouse(QWidget& aWidget, QEvent::Type aType, QPoint aPos, Qt::MouseButton aButton,

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/Cp1251.h"
 #include "data/DataClass.h"
 #include "graphics/TxtFileExport.h"
@@ -173,4 +175,63 @@ TEST_F(TxtExport, SpreadsheetModeUsesThePointAndWritesAWorkbookWithAChart) {
     EXPECT_EQ(e.PointCount(), 0);
     e.ExportToXlsx(config.File("empty.xlsx"));
     EXPECT_EQ(ReadFileBytes(config.File("empty.xlsx")).find("xl/charts/chart1.xml"), std::string::npos);
+}
+
+TEST_F(TxtExport, APreviewTableCountsEveryRowButKeepsOnlyItsFirstOnes) {
+    for (TCurveMode mode : {vm_view_dT_by_time, vm_view_dT_by_temp, vm_view_dt_and_temp_by_time}) {
+        d->mode = mode;
+        d->begX1 = 0, d->endX1 = 39;
+        d->begXSel = 1030, d->endXSel = 1003;
+        for (bool decimation : {true, false}) {
+            TTxtFileExport full(*d, "", false), preview(*d, "", false);
+            full.options.decimation = preview.options.decimation = decimation;
+            full.options.step = preview.options.step = "3";
+            full.BuildTable();
+            preview.BuildTable(4);
+            EXPECT_EQ(preview.PointCount(), full.PointCount()) << mode << decimation;
+            ASSERT_EQ(preview.Data().size(), 4u);
+            const std::vector<std::string> lines = full.Preview();
+            EXPECT_EQ(preview.Preview(), std::vector<std::string>(lines.begin(), lines.begin() + 4));
+        }
+    }
+    // The temperature filter counts by the same rule past the kept rows, degrees included.
+    d->mode = vm_view_dT_by_temp;
+    d->tempScale = tsDegrees;
+    d->begXSel = 30, d->endXSel = 40;  // 20.5 + i within 30 … 40: items 10 … 19
+    TTxtFileExport e(*d, config.File("p.txt"), false);
+    e.options.decimation = false;
+    e.BuildTable(2);
+    EXPECT_EQ(e.PointCount(), 10);
+    EXPECT_THROW(e.SaveToFile(), std::logic_error);  // a preview is never written
+    EXPECT_FALSE(std::filesystem::exists(config.File("p.txt")));
+}
+
+TEST_F(TxtExport, SeparatorsThatCannotBeToldApartAreRefused) {
+    WriteFileBytes(config.File("good.txt"), "good");
+    TTxtFileExport e(*d, config.File("good.txt"), false);
+    e.options.columnSeparator = ",";
+    e.BuildTable();
+    try {
+        e.SaveToFile();
+        FAIL();
+    } catch (const ETxtFileExportException& x) {
+        EXPECT_NE(std::string(x.what()).find("Десятичный разделитель"), std::string::npos);
+    }
+    e.options.columnSeparator = "";
+    EXPECT_THROW(e.CheckSeparators(), ETxtFileExportException);
+    e.options.columnSeparator = "TAB";
+    e.options.decimalSeparator = ".";
+    EXPECT_NO_THROW(e.CheckSeparators());
+    e.options.columnSeparator = " . ";
+    EXPECT_THROW(e.CheckSeparators(), ETxtFileExportException);
+    EXPECT_EQ(ReadFileBytes(config.File("good.txt")), "good");
+}
+
+TEST_F(TxtExport, WorkbookNamesFollowTheExperimentAndNeverReplaceOne) {
+    const std::string folder = config.File("");
+    EXPECT_EQ(TTxtFileExport::SpreadsheetFileName(folder, "/data/run 5.dsc"), folder + "run 5.xlsx");
+    WriteFileBytes(folder + "run 5.xlsx", "taken");
+    WriteFileBytes(folder + "run 5 (2).xlsx", "taken");
+    EXPECT_EQ(TTxtFileExport::SpreadsheetFileName(folder, "/data/run 5.dsc"), folder + "run 5 (3).xlsx");
+    EXPECT_EQ(TTxtFileExport::SpreadsheetFileName(folder, ""), folder + "Экспорт.xlsx");
 }
