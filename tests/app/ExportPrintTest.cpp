@@ -201,7 +201,8 @@ TEST_F(ExportPrintTest, TheSpreadsheetGoesToTheDesktopsSpreadsheetProgram) {
     SaveArtifact(*dialog, "spreadsheet-export");
     form->UiHooks().Progress().TakeShownCaptions();
     ClickButton(*dialog, "Переслать в Excel");
-    const std::string workbook = app::TTxtFileExportForm::SpreadsheetFolder() + "indium.xlsx";
+    const std::string workbook = app::TTxtFileExportForm::SpreadsheetFolder() +
+                                 std::filesystem::path(RecordedRun()).stem().string() + ".xlsx";
     ASSERT_TRUE(std::filesystem::exists(workbook));
     EXPECT_EQ(ReadFileBytes(workbook).substr(0, 2), "PK");
     const auto shown = form->UiHooks().Progress().TakeShownCaptions();
