@@ -1,9 +1,12 @@
 #include "simcell/SimConfig.h"
 
+#include "simcell/ShippedFiles.h"
+
 #include <strings.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -23,8 +26,8 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// Keys of the section, lower-cased; the last occurrence of a key wins.
-std::map<std::string, std::string> ReadSection(const std::string& aText) {
+// Keys of the section aSection, lower-cased; the last occurrence of a key wins.
+std::map<std::string, std::string> ReadSection(const std::string& aText, const std::string& aSection) {
     std::map<std::string, std::string> keys;
     std::istringstream in(aText);
     std::string line;
@@ -35,7 +38,7 @@ std::map<std::string, std::string> ReadSection(const std::string& aText) {
         if (line.front() == '[') {
             const size_t close = line.find(']');
             inside = close != std::string::npos &&
-                     strcasecmp(Trim(line.substr(1, close - 1)).c_str(), SECTION) == 0;
+                     strcasecmp(Trim(line.substr(1, close - 1)).c_str(), aSection.c_str()) == 0;
             continue;
         }
         const size_t eq = line.find('=');
@@ -83,10 +86,43 @@ TSimFaults ParseFaults(const std::string& aText) {
     return f;
 }
 
+// "indium:5, zinc" with the melting data of each from aReferences; aMass for one without mass.
+std::vector<TSimSubstance> ParseSubstances(const std::string& aText, const std::string& aReferences,
+                                           double aMass) {
+    std::vector<TSimSubstance> substances;
+    std::istringstream in(aText);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        item = Trim(item);
+        if (item.empty()) continue;
+        const size_t colon = item.find(':');
+        TSimSubstance s;
+        s.name = Lower(Trim(item.substr(0, colon)));
+        const auto data = ReadSection(aReferences, s.name);
+        if (data.empty()) throw ESimConfig("simulated cell: unknown substance '" + s.name + "'");
+        s.meltingTemp = Number(data, "MeltingTemp", 0, -50, 1000);
+        s.meltingHeat = Number(data, "MeltingHeat", 0, 0, 10000);
+        s.mass = colon == std::string::npos
+                     ? aMass
+                     : Number({{"mass", Trim(item.substr(colon + 1))}}, "mass", aMass, 0, 1000);
+        substances.push_back(s);
+    }
+    return substances;
+}
+
 }  // namespace
 
-TSimConfig ParseSimConfig(const std::string& aIniText) {
-    const auto keys = ReadSection(aIniText);
+const std::string& ShippedReferences() {
+    return shipped::EmbeddedFiles().at(REFERENCES_FILE);
+}
+
+std::vector<TSimSubstance> MeltingSubstances(const TSimConfig& c) {
+    if (!c.substances.empty()) return c.substances;
+    return {{"", c.meltingTemp, c.meltingHeat, c.sampleMass}};
+}
+
+TSimConfig ParseSimConfig(const std::string& aIniText, const std::string& aReferences) {
+    const auto keys = ReadSection(aIniText, SECTION);
     TSimConfig c;
     c.speed = Number(keys, "Speed", c.speed, 1, 1e6);
     c.heatingRate = Number(keys, "HeatingRate", c.heatingRate, 0.01, 500);
@@ -109,19 +145,34 @@ TSimConfig ParseSimConfig(const std::string& aIniText) {
             throw ESimConfig("simulated cell: Sample=" + it->second + " (melting or reaction)");
         }
     }
+    if (const auto it = keys.find("substances"); it != keys.end())
+        c.substances = ParseSubstances(it->second, aReferences, c.sampleMass);
     if (const auto it = keys.find("faults"); it != keys.end()) c.faults = ParseFaults(it->second);
     if (const auto it = keys.find("portlog"); it != keys.end()) c.portLog = it->second;
     return c;
 }
 
+namespace {
+
+bool ReadText(const std::filesystem::path& aFile, std::string& aText) {
+    std::ifstream in(aFile, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    aText = text.str();
+    return true;
+}
+
+}  // namespace
+
 TSimConfig LoadSimConfig() {
     const char* file = std::getenv(DEVICES_FILE_VARIABLE);
     if (!file || !*file) return {};
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseSimConfig(text.str());
+    std::string devices, references;
+    if (!ReadText(file, devices)) return {};
+    if (!ReadText(std::filesystem::path(file).parent_path() / REFERENCES_FILE, references))
+        references = ShippedReferences();
+    return ParseSimConfig(devices, references);
 }
 
 }  // namespace kalvero::sim

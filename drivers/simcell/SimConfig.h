@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace kalvero::sim {
 
 inline constexpr const char* DEVICES_FILE_VARIABLE = "KALVERO_DEVICES_FILE";
 inline constexpr const char* SECTION = "SIMULATED_CELL";
+// The reference substances the cell can melt, beside the devices file (else the shipped ones).
+inline constexpr const char* REFERENCES_FILE = "ReferenceSubstances.ini";
 
 // A setting that cannot be used; the driver reports it instead of guessing.
 class ESimConfig : public std::runtime_error {
@@ -28,6 +31,15 @@ struct TSimFaults {
     bool operator==(const TSimFaults&) const = default;
 };
 
+// One substance melting in the sample pan.
+struct TSimSubstance {
+    std::string name;        // section of the reference file, or "" for the one set by the Melting* keys
+    double meltingTemp = 0;  // °C
+    double meltingHeat = 0;  // J/g
+    double mass = 0;         // mg
+    bool operator==(const TSimSubstance&) const = default;
+};
+
 struct TSimConfig {
     double speed = 1;         // simulated seconds per real second
     double heatingRate = 10;  // °C/min the heater reaches
@@ -39,6 +51,9 @@ struct TSimConfig {
     double activationEnergy = 80;  // kJ/mol
     double preExponential = 1e8;   // 1/s
     double reactionHeat = 250;     // J/g
+    // Substances=indium:5,zinc:4 melts these reference substances (mg each, SampleMass when not
+    // given) together in the pan instead of the one of MeltingTemp, MeltingHeat and SampleMass.
+    std::vector<TSimSubstance> substances;
     TSimFaults faults;
     double faultAfter = 0;  // s of simulated time after the converter starts
     uint32_t seed = 1;      // noise generator
@@ -46,9 +61,18 @@ struct TSimConfig {
     bool operator==(const TSimConfig&) const = default;
 };
 
-// Parses the section from an INI text; raises ESimConfig on a value that cannot be used.
-TSimConfig ParseSimConfig(const std::string& aIniText);
-// The file named by KALVERO_DEVICES_FILE; defaults when it is not set or cannot be read.
+// The reference substances the program ships (an INI text: one section per substance with
+// MeltingTemp and MeltingHeat).
+const std::string& ShippedReferences();
+
+// Parses the section from an INI text, the substances named from aReferences; raises ESimConfig
+// on a value that cannot be used or a substance that is not there.
+TSimConfig ParseSimConfig(const std::string& aIniText, const std::string& aReferences = ShippedReferences());
+// The file named by KALVERO_DEVICES_FILE with the reference file beside it; defaults when it is
+// not set or cannot be read.
 TSimConfig LoadSimConfig();
+
+// What melts in the pan of a melting sample: the substances, or the one of the Melting* keys.
+std::vector<TSimSubstance> MeltingSubstances(const TSimConfig& aConfig);
 
 }  // namespace kalvero::sim

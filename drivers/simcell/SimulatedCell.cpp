@@ -35,20 +35,35 @@ TSimulatedCell::TSimulatedCell(const TSimConfig& aConfig, double aStartTime)
       fBlock(aConfig.roomTemp),
       fRef(aConfig.roomTemp),
       fSample(aConfig.roomTemp) {
-    const double grams = fConfig.sampleMass / 1000;
-    const double cp = fConfig.sample == TSampleKind::Melting ? kMeltingCp : kReactionCp;
-    fSampleCapacity = kRefCapacity + kPanMismatch + grams * cp;
+    fSampleCapacity = kRefCapacity + kPanMismatch;
+    if (fConfig.sample == TSampleKind::Reaction) {
+        fSampleCapacity += fConfig.sampleMass / 1000 * kReactionCp;
+        return;
+    }
+    for (const TSimSubstance& s : MeltingSubstances(fConfig)) {
+        const double grams = s.mass / 1000;
+        fSampleCapacity += grams * kMeltingCp;
+        fMelting.push_back({s.meltingTemp, grams * s.meltingHeat});
+    }
+    std::sort(fMelting.begin(), fMelting.end(),
+              [](const RMelting& a, const RMelting& b) { return a.temp < b.temp; });
 }
 
 double TSimulatedCell::TotalHeat() const {
-    const double grams = fConfig.sampleMass / 1000;
-    return grams * (fConfig.sample == TSampleKind::Melting ? fConfig.meltingHeat : fConfig.reactionHeat);
+    if (fConfig.sample == TSampleKind::Reaction) return fConfig.sampleMass / 1000 * fConfig.reactionHeat;
+    double total = 0;
+    for (const RMelting& m : fMelting)
+        total += m.total;
+    return total;
 }
 
 double TSimulatedCell::Transformed() const {
     if (fConfig.sample == TSampleKind::Reaction) return fDone;
+    double done = 0;
+    for (const RMelting& m : fMelting)
+        done += m.done;
     const double total = TotalHeat();
-    return total > 0 ? fDone / total : 0;
+    return total > 0 ? done / total : 0;
 }
 
 double TSimulatedCell::DiffTemp() const {
@@ -73,7 +88,8 @@ void TSimulatedCell::Jump(double aDt) {
                            : fConfig.roomTemp + (fBlock - fConfig.roomTemp) * std::exp(-aDt / kCoolingTime);
     }
     fRef = fSample = fBlock;
-    if (fConfig.sample == TSampleKind::Melting) fDone = fSample > fConfig.meltingTemp ? TotalHeat() : 0;
+    for (RMelting& m : fMelting)
+        m.done = fSample > m.temp ? m.total : 0;
     fTime += aDt;
 }
 
@@ -89,19 +105,7 @@ void TSimulatedCell::Step(double aDt) {
 
     double next = fSample + (fBlock - fSample) / R * aDt / fSampleCapacity;
     if (fConfig.sample == TSampleKind::Melting) {
-        const double tm = fConfig.meltingTemp, total = TotalHeat();
-        if (next > tm && fDone < total) {
-            // Heat above the melting point melts the sample first; the pan stays at tm meanwhile.
-            const double excess = (next - tm) * fSampleCapacity;
-            const double melt = std::min(excess, total - fDone);
-            fDone += melt;
-            next = tm + (excess - melt) / fSampleCapacity;
-        } else if (next < tm && fDone > 0) {
-            const double deficit = (tm - next) * fSampleCapacity;
-            const double freeze = std::min(deficit, fDone);
-            fDone -= freeze;
-            next = tm - (deficit - freeze) / fSampleCapacity;
-        }
+        next = Melt(next);
     } else if (fDone < 1) {
         const double k = fConfig.preExponential *
                          std::exp(-fConfig.activationEnergy * 1000 / (kGasConstant * (fSample + kKelvin)));
@@ -110,6 +114,28 @@ void TSimulatedCell::Step(double aDt) {
         next += d * TotalHeat() / fSampleCapacity;  // exothermic
     }
     fSample = next;
+}
+
+double TSimulatedCell::Melt(double aNext) {
+    // Heat above a melting point melts that substance first, the pan staying at its melting point
+    // meanwhile; on cooling the substances freeze from the highest melting point down.
+    for (RMelting& m : fMelting) {
+        if (aNext > m.temp && m.done < m.total) {
+            const double excess = (aNext - m.temp) * fSampleCapacity;
+            const double melt = std::min(excess, m.total - m.done);
+            m.done += melt;
+            aNext = m.temp + (excess - melt) / fSampleCapacity;
+        }
+    }
+    for (auto m = fMelting.rbegin(); m != fMelting.rend(); ++m) {
+        if (aNext < m->temp && m->done > 0) {
+            const double deficit = (m->temp - aNext) * fSampleCapacity;
+            const double freeze = std::min(deficit, m->done);
+            m->done -= freeze;
+            aNext = m->temp - (deficit - freeze) / fSampleCapacity;
+        }
+    }
+    return aNext;
 }
 
 }  // namespace kalvero::sim

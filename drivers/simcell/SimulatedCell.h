@@ -2,8 +2,10 @@
 // A heat-flux DSC cell: a silver block with a heater, a reference pan and a sample pan each
 // coupled to the block through a thermal resistance, a temperature sensor at the reference
 // position and a differential pair between the pans. The sample either melts (absorbing its
-// heat of fusion at a fixed temperature) or reacts with first-order Arrhenius kinetics. Explicit
-// integration in steps of at most 10 ms of simulated time.
+// heat of fusion at a fixed temperature; several substances in one pan each at its own) or reacts with
+// first-order Arrhenius kinetics. Explicit integration in steps of at most 10 ms of simulated time.
+
+#include <vector>
 
 #include "simcell/SimConfig.h"
 
@@ -36,8 +38,9 @@ public:
     double BlockTemp() const { return fBlock; }
     double ReferenceTemp() const { return fRef; }
     double SampleTemp() const { return fSample; }
-    // The temperature the sensor reports (the reference position, lagging the block).
-    double SensorTempC() const { return fRef; }
+    // The temperature the sensor reports: the sample's, which stops at a melting point while the
+    // sample melts, as the program's T channel expects.
+    double SensorTempC() const { return fSample; }
     // Reference minus sample, K, with the slow drift of the differential pair.
     double DiffTemp() const;
     // Molten fraction (melting) or conversion (reaction), 0 … 1.
@@ -52,12 +55,22 @@ private:
     void Step(double aDt);
     // Crosses a long idle gap in one piece: the pans take the block's temperature.
     void Jump(double aDt);
+    // The pan's next temperature after the substances took or gave their heat of fusion.
+    double Melt(double aNext);
+
+    // One melting substance: its melting point, its heat of fusion (J) and what of it is melted.
+    struct RMelting {
+        double temp;
+        double total;
+        double done = 0;
+    };
 
     TSimConfig fConfig;
     double fTime = 0;
     double fBlock, fRef, fSample;
-    double fSampleCapacity;  // J/K of the sample pan with its sample
-    double fDone = 0;        // J melted, or conversion 0 … 1
+    double fSampleCapacity;          // J/K of the sample pan with its sample
+    double fDone = 0;                // conversion 0 … 1 of a reaction
+    std::vector<RMelting> fMelting;  // by rising melting point
     bool fHeaterOn = false;
     bool fHolding = false;
 };

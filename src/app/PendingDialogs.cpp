@@ -6,13 +6,6 @@
 
 namespace kalvero::app {
 
-void ShowCalibrationDialog(TKalveroForm&, TCalibrationTableType aKind, TfrmDataWindow*) {
-    static const char* const kCaptions[] = {"Градуировочная таблица температуры",
-                                            "Градуировочная таблица дифф. температуры",
-                                            "Градуировочная таблица для теплоты"};
-    ShowNotAvailable(kCaptions[aKind <= cttHeat ? aKind : cttTemperature]);
-}
-
 void ShowHelp(QWidget*, const std::string&) {
     ShowNotAvailable("Cправка по программе");
 }

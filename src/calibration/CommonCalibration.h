@@ -5,6 +5,7 @@
 // entries, the heat tune point and the table file.
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,8 +46,12 @@ public:
 class TCalibrationTable {
 public:
     virtual ~TCalibrationTable() = default;
-    TCalibrationTable(const TCalibrationTable&) = delete;
-    TCalibrationTable& operator=(const TCalibrationTable&) = delete;
+
+    // A copy of the whole table (points, entries, names, ranges, options), of the same kind: a
+    // calculation runs on it so that a failure leaves the table in force untouched.
+    virtual std::unique_ptr<TCalibrationTable> Clone() const = 0;
+    // Takes over everything of aOther, a table of the same kind (ECalibrationException otherwise).
+    virtual void Assign(const TCalibrationTable& aOther) = 0;
 
     virtual float GetRealValue(int32_t aUnitsValue) { (void)aUnitsValue, throw EAbstractError(); }
     virtual float GetRealValue(int32_t aUnitsValue, float aForParam) {
@@ -109,6 +114,16 @@ public:
 
 protected:
     explicit TCalibrationTable(TCalibrationTableType aTableType) : tableType(aTableType) {}
+    // Copies only through the kinds (Clone, Assign), never sliced to the base.
+    TCalibrationTable(const TCalibrationTable&) = default;
+    TCalibrationTable& operator=(const TCalibrationTable&) = default;
+    // aOther as the kind T; ECalibrationException when it is of another kind.
+    template <typename T>
+    const T& SameKind(const TCalibrationTable& aOther) const {
+        const auto* same = dynamic_cast<const T*>(&aOther);
+        if (!same) throw ECalibrationException("Cannot assign " + aOther.ClassName() + " to " + ClassName());
+        return *same;
+    }
 
     // Sorts the points by key and refreshes the conversion copy.
     void SortRefPoints();

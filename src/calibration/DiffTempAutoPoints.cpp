@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "calibration/CalibrationMath.h"
 #include "calibration/DiffTempCalibration.h"
 #include "common/Globals.h"
 #include "common/MathProcs.h"
@@ -74,13 +75,17 @@ std::vector<RDiffTempAutoPoint> DiffTempPointsFromCurve(const TDataClass& aExper
     return points;
 }
 
+int32_t WholeDegree(double aTemp) {
+    const double rounded = std::round(aTemp);
+    return calibration_math::RoundToInt32(rounded);
+}
+
 int FillDiffTempTable(TDiffTempCalibrationTable& aTable, const std::vector<RDiffTempAutoPoint>& aPoints) {
     aTable.ClearRefPoints();
     int used = 0;
     for (const RDiffTempAutoPoint& p : aPoints) {
         if (p.height <= 0) continue;
-        aTable.AddDiffTempRefPoint(static_cast<int32_t>(std::lround(p.temp)), static_cast<float>(p.dT),
-                                   p.height, "");
+        aTable.AddDiffTempRefPoint(WholeDegree(p.temp), static_cast<float>(p.dT), p.height, "");
         ++used;
     }
     aTable.Calc();

@@ -35,6 +35,10 @@ struct RDiffTempAutoPoint {
 std::vector<RDiffTempAutoPoint> DiffTempPointsFromCurve(const TDataClass& aExperiment,
                                                         const TAppConfig& aConfig);
 
+// The whole degree a sample temperature with fractions is keyed by: the nearest one, halves away
+// from zero. std::range_error beyond Int32.
+int32_t WholeDegree(double aTemp);
+
 // Replaces aTable's points by aPoints and calculates it. The table keys points by whole degrees:
 // a temperature is rounded to the nearest one; points without height carry no factor and are left
 // out. The number of points used.

@@ -19,6 +19,13 @@ public:
     // Discards the entries: every one becomes 1.0, both extreme factors 1.0. A range whose end
     // lies below its start or that is longer than MAX_TABLE_ENTRIES degrees is
     // ECalibrationException, the table then unchanged.
+    std::unique_ptr<TCalibrationTable> Clone() const override {
+        return std::make_unique<TDiffTempCalibrationTable>(*this);
+    }
+    void Assign(const TCalibrationTable& aOther) override {
+        *this = SameKind<TDiffTempCalibrationTable>(aOther);
+    }
+
     void SetTemperatureRange(float aBegTemp, float aEndTemp);
 
     // A point at sample temperature aSampleTemp: factor = aDiffTemp / aPeakHeight. A negative

@@ -126,6 +126,16 @@ std::vector<std::string> CreateGlobalCalibrationTables(TAppConfig& c) {
     return errors;
 }
 
+void TemperatureTableRange(float& aBegTemp, float& aEndTemp) {
+    if (gTempCalibrationTable) {
+        aBegTemp = gTempCalibrationTable->begRealValue;
+        aEndTemp = gTempCalibrationTable->endRealValue;
+    } else {
+        aBegTemp = gConfig ? static_cast<float>(gConfig->tMinADCValue) : 0;
+        aEndTemp = gConfig ? static_cast<float>(gConfig->tMaxADCValue) : 0;
+    }
+}
+
 void FreeGlobalCalibrationTables() {
     delete gTempCalibrationTable;
     gTempCalibrationTable = nullptr;

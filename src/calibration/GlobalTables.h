@@ -24,6 +24,10 @@ inline constexpr const char* INCORRECT_DIFF_TABLE_TYPE_MSG = "Incorrect type for
 // DiffTempCalibrationTable", with nothing left created. Existing tables are freed first.
 std::vector<std::string> CreateGlobalCalibrationTables(TAppConfig& aConfig);
 
+// The temperature range of the dT and heat tables: the real range of the temperature table in
+// force, or the configured count range without one.
+void TemperatureTableRange(float& aBegTemp, float& aEndTemp);
+
 // Frees the three tables and clears the globals.
 void FreeGlobalCalibrationTables();
 

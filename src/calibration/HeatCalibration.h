@@ -22,6 +22,11 @@ public:
 
     // Entries are kept up to the new length, new ones are 0. A range whose end lies below its
     // start or that is too long is ECalibrationException, the table then unchanged.
+    std::unique_ptr<TCalibrationTable> Clone() const override {
+        return std::make_unique<THeatCalibrationTable>(*this);
+    }
+    void Assign(const TCalibrationTable& aOther) override { *this = SameKind<THeatCalibrationTable>(aOther); }
+
     void SetTemperatureRange(float aBegTemp, float aEndTemp);
 
     // factor = aWeight [mg] × aSpecificHeat [J/g] / 1000 / aArea [counts]; area 0 is

@@ -30,6 +30,19 @@ TTempCalibrationTable::TTempCalibrationTable(int32_t aBegUnitsTemp, int32_t aEnd
     endRealValue = GetRealValue(fMaxADCValue);
 }
 
+// The segment hint belongs to the conversions of one table: a copy starts its own.
+TTempCalibrationTable::TTempCalibrationTable(const TTempCalibrationTable& aOther)
+    : TCalibrationTable(aOther), fBegUnitsTemp(aOther.fBegUnitsTemp), fEndUnitsTemp(aOther.fEndUnitsTemp) {}
+
+TTempCalibrationTable& TTempCalibrationTable::operator=(const TTempCalibrationTable& aOther) {
+    if (this == &aOther) return *this;
+    TCalibrationTable::operator=(aOther);
+    fBegUnitsTemp = aOther.fBegUnitsTemp;
+    fEndUnitsTemp = aOther.fEndUnitsTemp;
+    fSegmentHint.store(0, std::memory_order_relaxed);
+    return *this;
+}
+
 void TTempCalibrationTable::AddTempRefPoint(int32_t aUnitTemp, float aRealTemp,
                                             const std::string& aDescription) {
     TRefPoint p;

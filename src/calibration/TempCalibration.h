@@ -17,6 +17,13 @@ public:
     // The count range [aBegUnitsTemp, aEndUnitsTemp] to which Calc clamps the points; the count
     // limits come from the configuration (tMinADCValue, tMaxADCValue).
     TTempCalibrationTable(int32_t aBegUnitsTemp, int32_t aEndUnitsTemp);
+    TTempCalibrationTable(const TTempCalibrationTable& aOther);
+    TTempCalibrationTable& operator=(const TTempCalibrationTable& aOther);
+
+    std::unique_ptr<TCalibrationTable> Clone() const override {
+        return std::make_unique<TTempCalibrationTable>(*this);
+    }
+    void Assign(const TCalibrationTable& aOther) override { *this = SameKind<TTempCalibrationTable>(aOther); }
 
     // A point aUnitTemp counts → aRealTemp degrees (description cut to 255 characters).
     void AddTempRefPoint(int32_t aUnitTemp, float aRealTemp, const std::string& aDescription);

@@ -12,6 +12,7 @@
 #include "calibration/CommonCalibration.h"
 #include "calibration/DiffTempAutoPoints.h"
 #include "calibration/DiffTempCalibration.h"
+#include "calibration/GlobalTables.h"
 #include "calibration/TempCalibration.h"
 #include "cli/CliContext.h"
 #include "common/Globals.h"
@@ -108,10 +109,8 @@ nlohmann::ordered_json AutoDt(TCliContext& aContext, const std::string& aFile, c
     }
     if (!aOut.empty()) {
         // Over the real range of the configured temperature table, as at start-up.
-        const float beg = gTempCalibrationTable ? gTempCalibrationTable->begRealValue
-                                                : static_cast<float>(gConfig->tMinADCValue);
-        const float end = gTempCalibrationTable ? gTempCalibrationTable->endRealValue
-                                                : static_cast<float>(gConfig->tMaxADCValue);
+        float beg, end;
+        TemperatureTableRange(beg, end);
         TDiffTempCalibrationTable table(beg, end);
         if (FillDiffTempTable(table, points) == 0) throw ECliError("Нет точек с ненулевой высотой пика");
         table.SaveToFile(aOut);

@@ -99,8 +99,9 @@ void ShowProgress(TScanRunControl& aControl, const TAppConfig& aConfig) {
 }
 
 struct TRecordArgs {
-    std::string out, program;
+    std::string out, program, sample;
     double seconds = 0;
+    double mass = 0;  // mg; 0: not given
 };
 
 int Record(TCliContext& aContext, const TRecordArgs& aArgs) {
@@ -155,6 +156,9 @@ int Record(TCliContext& aContext, const TRecordArgs& aArgs) {
         if (failure.empty() && control.StateIsError()) failure = control.StateLine();
         // The file holds what was recorded, not the empty rest of the work area.
         if (recorded > 0) experiment.SetItemsLength(static_cast<int>(recorded), false);
+        // What the operator weighed and put into the pan travels with the record.
+        if (aArgs.mass > 0) experiment.fSampleWeight = aArgs.mass;
+        if (!aArgs.sample.empty()) experiment.fSampleName = aArgs.sample;
         if (recorded > 0 || failure.empty()) experiment.SaveToFile(aArgs.out, false);
 
         nlohmann::ordered_json result;
@@ -175,6 +179,9 @@ void RegisterRecordCommand(CLI::App& aApp, TCliContext& aContext) {
     auto* cmd = aApp.add_subcommand("record", "Record an experiment through the configured interface");
     cmd->add_option("--out", args->out, "Experiment file to write (*.dsc)")->required();
     cmd->add_option("--program", args->program, "Heating program file (*.prg); the run follows it");
+    cmd->add_option("--mass", args->mass, "Sample mass, mg (for heats in J/g)")
+        ->check(CLI::NonNegativeNumber);
+    cmd->add_option("--sample", args->sample, "Sample name");
     cmd->add_option("--seconds", args->seconds, "Stop after this many seconds of experiment time")
         ->check(CLI::PositiveNumber);
     cmd->callback([&aContext, args] {

@@ -1,6 +1,7 @@
 // "table": calibration table files without the calibration dialog. "show" prints a file, "convert"
 // converts one value through it, "build" calculates a table from points given on the command
-// line the way the dialog's "Расчёт" does and saves it.
+// line the way the dialog's "Расчёт" does and saves it, "references" lists the reference
+// substances.
 
 #include <CLI/CLI.hpp>
 
@@ -12,8 +13,10 @@
 
 #include "calibration/CalibrationMath.h"
 #include "calibration/DiffTempCalibration.h"
+#include "calibration/GlobalTables.h"
 #include "calibration/HeatCalibration.h"
-#include "calibration/Interpolation.h"
+#include "calibration/ReferenceSubstances.h"
+#include "calibration/TableBuild.h"
 #include "calibration/TableFile.h"
 #include "calibration/TempCalibration.h"
 #include "cli/CliContext.h"
@@ -135,6 +138,7 @@ public:
         const auto it = fPairs.find(aName);
         return it == fPairs.end() ? std::string() : it->second;
     }
+    bool Has(const std::string& aName) const { return fPairs.count(aName) > 0; }
 
 private:
     std::map<std::string, std::string> fPairs;
@@ -224,9 +228,9 @@ RTableFile ReadHeader(const std::string& aFile) {
 // The temperature range of dT and heat tables at start-up: the real range of the configured
 // temperature table.
 RRange RealRange() {
-    if (gTempCalibrationTable)
-        return {gTempCalibrationTable->begRealValue, gTempCalibrationTable->endRealValue};
-    return {static_cast<double>(gConfig->tMinADCValue), static_cast<double>(gConfig->tMaxADCValue)};
+    float beg, end;
+    TemperatureTableRange(beg, end);
+    return {beg, end};
 }
 
 // A table of the kind over the range given, or the one the start-up would use: the configured
@@ -333,55 +337,30 @@ TInterpolationType MethodOption(const std::string& aMethod) {
     return itLine;
 }
 
-// One measured row of the heat grid.
-struct RHeatRow {
-    int32_t temp = 0;
-    int32_t area = 0;
-    float mass = 0, heat = 0;
-    std::string description;
-};
-
-// The dialog's "Расчёт" on the heat page: the measured points, a computed margin point at each
-// end of the range on the line through the two nearest points, then the calculation.
-void CalcHeat(THeatCalibrationTable& t, const std::vector<RHeatRow>& aRows, const RRange& aRange,
-              TInterpolationType aMethod) {
-    t.ClearRefPoints();
-    for (const RHeatRow& row : aRows)
-        t.AddHeatRefPoint(row.temp, row.area, row.mass, row.heat, false, row.description);
-    if (aRows.size() < 2) throw ERefPoinsCount();
-    auto marginFactor = [](const TRefPoint& a, const TRefPoint& b, double aAt) {
-        long double slope, intercept;
-        FitLine({{static_cast<long double>(a.unitValue), a.realValue},
-                 {static_cast<long double>(b.unitValue), b.realValue}},
-                slope, intercept);
-        return static_cast<float>(slope * aAt + intercept);
-    };
-    const TCustomCollection& points = t.GetRefPoints();
-    t.AddHeatRefPoint(RoundToInt32(aRange.beg), 0, 0, 0,
-                      marginFactor(points.GetItem(0), points.GetItem(1), aRange.beg), true,
-                      HEAT_START_MARGIN_LABEL);
-    TCustomCollection sorted = t.GetRefPoints();
-    sorted.Sort();
-    t.SetRefPoints(sorted);
-    const int n = sorted.GetItemCount();
-    t.AddHeatRefPoint(RoundToInt32(aRange.end), 0, 0, 0,
-                      marginFactor(sorted.GetItem(n - 2), sorted.GetItem(n - 1), aRange.end), true,
-                      HEAT_END_MARGIN_LABEL);
-    t.SetInterpolationType(aMethod);
-    t.SetTemperatureRange(static_cast<float>(aRange.beg), static_cast<float>(aRange.end));
-    t.Calc();
-}
-
 void BuildHeat(THeatCalibrationTable& t, const RBuildOptions& o, const RRange& aRange) {
+    const std::vector<RReferenceSubstance> substances = LoadReferenceSubstances(gConfig->fProgramDataPath);
     std::vector<RHeatRow> rows;
     for (const std::string& text : o.points) {
-        const TPointFields f(text, {"unitValue", "weight", "specificHeat", "area", "description"}, "heat");
-        rows.push_back({RoundToInt32(f.Number("unitValue")), f.Integer("area"),
-                        static_cast<float>(f.Number("weight")), static_cast<float>(f.Number("specificHeat")),
-                        f.Text("description")});
+        const TPointFields f(
+            text, {"substance", "unitValue", "weight", "specificHeat", "area", "description"}, "heat");
+        // A reference substance gives the transition temperature, the heat and the name.
+        const RReferenceSubstance* ref = nullptr;
+        if (f.Has("substance")) {
+            ref = FindReferenceSubstance(substances, f.Text("substance"));
+            if (!ref) throw CLI::ValidationError("--point", "нет эталонного вещества " + f.Text("substance"));
+        }
+        auto number = [&](const char* aName, double aReference) {
+            return ref && !f.Has(aName) ? aReference : f.Number(aName);
+        };
+        rows.push_back({RoundToInt32(number("unitValue", ref ? ref->meltingTemp : 0)), f.Integer("area"),
+                        static_cast<float>(f.Number("weight")),
+                        static_cast<float>(number("specificHeat", ref ? ref->meltingHeat : 0)),
+                        ref && !f.Has("description") ? ref->name : f.Text("description")});
     }
-    t.SetUseMarginPoints(o.marginPoints);
-    t.SetRecalcBaseFromTunePoint(o.recalcBase);
+    RHeatOptions options;
+    options.method = MethodOption(o.method);
+    options.useMarginPoints = o.marginPoints;
+    options.recalcBase = o.recalcBase;
     if (!o.tune.empty()) {
         const auto pairs = ParsePairs("--tune", o.tune);
         for (const char* name : {"mass", "dH", "area", "transTemp"})
@@ -389,24 +368,13 @@ void BuildHeat(THeatCalibrationTable& t, const RBuildOptions& o, const RRange& a
                 throw CLI::ValidationError("--tune", std::string("не указано поле ") + name);
         if (pairs.size() != 4)
             throw CLI::ValidationError("--tune", "ожидаются поля mass, dH, area, transTemp");
-        t.SetUseHeatTunePoint(true);
-        t.SetTunePointMass(static_cast<float>(NumberOption("--tune mass", pairs.at("mass"))));
-        t.SetTunePointDh(static_cast<float>(NumberOption("--tune dH", pairs.at("dH"))));
-        t.SetTunePointTransTemp(static_cast<float>(NumberOption("--tune transTemp", pairs.at("transTemp"))));
-        t.SetTunePointArea(RoundToInt32(NumberOption("--tune area", pairs.at("area"))));
+        options.useTunePoint = true;
+        options.tuneMass = static_cast<float>(NumberOption("--tune mass", pairs.at("mass")));
+        options.tuneDh = static_cast<float>(NumberOption("--tune dH", pairs.at("dH")));
+        options.tuneTransTemp = static_cast<float>(NumberOption("--tune transTemp", pairs.at("transTemp")));
+        options.tuneArea = RoundToInt32(NumberOption("--tune area", pairs.at("area")));
     }
-    CalcHeat(t, rows, aRange, MethodOption(o.method));
-    if (o.recalcBase && t.IsUseHeatTunePoint()) {
-        // The first run rewrote the areas; the grid shows them and the second run starts from them.
-        rows.clear();
-        for (const TCustomCollectionItem& item : t.GetRefPoints().items) {
-            const TRefPoint& p = item.value;
-            if (p.description == HEAT_START_MARGIN_LABEL || p.description == HEAT_END_MARGIN_LABEL) continue;
-            rows.push_back(
-                {p.unitValue, static_cast<int32_t>(p.area), p.weight, p.specificHeat, p.description});
-        }
-        CalcHeat(t, rows, aRange, MethodOption(o.method));
-    }
+    BuildHeatTable(t, rows, static_cast<float>(aRange.beg), static_cast<float>(aRange.end), options);
 }
 
 nlohmann::ordered_json Build(const RBuildOptions& o) {
@@ -415,25 +383,26 @@ nlohmann::ordered_json Build(const RBuildOptions& o) {
     const std::optional<RRange> givenRange = RangeOption(o.range);
     auto table = CreateTable(kind, givenRange);
     if (kind == cttTemperature) {
-        auto& t = static_cast<TTempCalibrationTable&>(*table);
+        std::vector<RTempRow> rows;
         for (const std::string& text : o.points) {
             const TPointFields f(text, {"unitValue", "realValue", "description"}, "temp");
-            t.AddTempRefPoint(f.Integer("unitValue"), static_cast<float>(f.Number("realValue")),
-                              f.Text("description"));
+            rows.push_back(
+                {f.Integer("unitValue"), static_cast<float>(f.Number("realValue")), f.Text("description")});
         }
-        t.Calc();
+        BuildTempTable(static_cast<TTempCalibrationTable&>(*table), rows);
     } else if (kind == cttDiffTemperature) {
         auto& t = static_cast<TDiffTempCalibrationTable&>(*table);
         if (o.method != "line" && o.method != "lagrange")
             throw CLI::ValidationError(
                 "--method", "таблица дифференциальной температуры строится методами line и lagrange");
+        std::vector<RDiffTempRow> rows;
         for (const std::string& text : o.points) {
             const TPointFields f(text, {"unitValue", "diffTemperature", "peakHeight", "description"}, "dt");
-            t.AddDiffTempRefPoint(f.Integer("unitValue"), static_cast<float>(f.Number("diffTemperature")),
-                                  f.Integer("peakHeight"), f.Text("description"));
+            rows.push_back({f.Integer("unitValue"), static_cast<float>(f.Number("diffTemperature")),
+                            f.Integer("peakHeight"), f.Text("description")});
         }
-        t.SetInterpolationType(MethodOption(o.method));
-        t.Calc();
+        BuildDiffTempTable(t, rows, MethodOption(o.method), static_cast<float>(t.GetBegTemp()),
+                           static_cast<float>(t.GetEndTemp()));
     } else {
         auto& t = static_cast<THeatCalibrationTable&>(*table);
         BuildHeat(t, o, givenRange ? *givenRange : RealRange());
@@ -471,6 +440,19 @@ void RegisterTableCommand(CLI::App& aApp, TCliContext& aContext) {
         aContext.Print(Convert(*co));
     });
 
+    auto* references = table->add_subcommand("references", "The reference substances for calibration");
+    references->callback([&aContext] {
+        aContext.Process();
+        nlohmann::ordered_json j;
+        j["substances"] = nlohmann::ordered_json::array();
+        for (const RReferenceSubstance& r : LoadReferenceSubstances(gConfig->fProgramDataPath))
+            j["substances"].push_back({{"id", r.id},
+                                       {"name", r.name},
+                                       {"meltingTemp", r.meltingTemp},
+                                       {"meltingHeat", r.meltingHeat}});
+        aContext.Print(j);
+    });
+
     auto* build = table->add_subcommand("build", "Calculate a calibration table from points and save it");
     auto bo = std::make_shared<RBuildOptions>();
     build->add_option("--kind", bo->kind, "temp, dt or heat")
@@ -478,7 +460,9 @@ void RegisterTableCommand(CLI::App& aApp, TCliContext& aContext) {
         ->check(CLI::IsMember({"temp", "dt", "heat"}));
     build->add_option("--range", bo->range,
                       "A:B: count range of a temp table, temperature range of a dt or heat table");
-    build->add_option("--point", bo->points, "A reference point as name=value pairs separated by commas");
+    build->add_option("--point", bo->points,
+                      "A reference point as name=value pairs separated by commas (heat: substance=ID gives "
+                      "unitValue, specificHeat and description)");
     build->add_option("--method", bo->method, "line, lagrange, lsq or bezier")
         ->check(CLI::IsMember({"line", "lagrange", "lsq", "bezier"}));
     build->add_option("--out", bo->out, "Table file to write")->required();

@@ -84,6 +84,12 @@ TIniFile::TIniFile(const std::filesystem::path& aFileName) : fFileName(aFileName
     if (fIni.LoadData(text) < 0) throw EFileError("Не удалось прочитать файл " + aFileName.string());
 }
 
+void TIniFile::LoadText(const std::string& aText) {
+    fIni.Reset();
+    if (fIni.LoadData(DecodeTextFile(aText)) < 0)
+        throw EFileError("Не удалось прочитать " + fFileName.string());
+}
+
 bool TIniFile::SectionExists(const std::string& aSection) const {
     return fIni.GetSection(aSection.c_str()) != nullptr;
 }

@@ -21,6 +21,8 @@ class TIniFile {
 public:
     // Reads the file; a missing file is an empty one (it is created by UpdateFile).
     explicit TIniFile(const std::filesystem::path& aFileName);
+    // Replaces what was read by the sections of an INI text (UTF-8 or Windows-1251).
+    void LoadText(const std::string& aText);
 
     bool SectionExists(const std::string& aSection) const;
     bool ValueExists(const std::string& aSection, const std::string& aKey) const;

@@ -44,8 +44,11 @@ TEST(SimulatedCell, HeaterRampsCoolingFallsAndHoldKeeps) {
     TSimConfig c;
     TSimulatedCell cell = HeatFor(c, 600);
     EXPECT_NEAR(cell.BlockTemp(), 25 + 100, 0.01);  // 10 °C/min
-    // The sensor lags the block by R·C = 1.5 s of heating.
-    EXPECT_NEAR(cell.BlockTemp() - cell.SensorTempC(), 10.0 / 60 * 1.5, 0.01);
+    // The sensor sits at the sample, which lags the block by R·C of its pan (5 mg of metal on the
+    // pan's 0.04 J/K): about 2 s of heating.
+    EXPECT_EQ(cell.SensorTempC(), cell.SampleTemp());
+    EXPECT_NEAR(cell.BlockTemp() - cell.SensorTempC(), 10.0 / 60 * TSimulatedCell::R * (0.04 + 0.005 * 0.233),
+                0.01);
     cell.SetHold(true);
     cell.AdvanceTo(900);
     EXPECT_NEAR(cell.BlockTemp(), 125, 0.01);
@@ -78,6 +81,29 @@ TEST(SimulatedCell, MeltingPeakAreaIsProportionalToItsHeat) {
     // Melting starts when the sample pan reaches the melting point and ends molten.
     TSimulatedCell cell = HeatFor(c, 1000);
     EXPECT_DOUBLE_EQ(cell.Transformed(), 1);
+}
+
+TEST(SimulatedCell, SubstancesInOnePanMeltEachAtItsOwnPoint) {
+    const TSimConfig c = ParseSimConfig("[SIMULATED_CELL]\nSubstances=indium:5, zinc:4\n");
+    ASSERT_EQ(c.substances.size(), 2u);
+    // Indium 0.143 J around 800 s, zinc 4 mg × 107.5 J/g = 0.43 J around 2360 s.
+    EXPECT_NEAR(PeakArea(c, 700, 1000), TSimulatedCell::R * 0.143, 0.15);
+    EXPECT_NEAR(PeakArea(c, 2300, 2600), TSimulatedCell::R * 0.43, 0.3);
+    // While a substance melts the sensor, at the sample, stays at its melting point.
+    TSimulatedCell cell(c);
+    cell.SetHeater(true);
+    double plateau = 0;
+    for (double t = 2300; t < 2600; t += 0.5) {
+        cell.AdvanceTo(t);
+        if (std::fabs(cell.SensorTempC() - 419.5) < 1e-9) plateau += 0.5;
+    }
+    EXPECT_GT(plateau, 10);
+    EXPECT_DOUBLE_EQ(cell.Transformed(), 1);
+    EXPECT_NEAR(cell.TotalHeat(), 0.143 + 0.43, 1e-12);
+    // Cooling freezes them again, from the highest melting point down.
+    cell.SetHeater(false);
+    cell.AdvanceTo(2600 + 900 * 4);
+    EXPECT_LT(cell.Transformed(), 0.3);
 }
 
 TEST(SimulatedCell, ReactionFollowsFirstOrderArrheniusKinetics) {
@@ -122,6 +148,18 @@ TEST(SimulatedCellConfig, SectionKeysFaultsAndRefusals) {
     EXPECT_THROW(ParseSimConfig("[SIMULATED_CELL]\nFaults=melted\n"), ESimConfig);
     EXPECT_THROW(ParseSimConfig("[SIMULATED_CELL]\nSpeed=0\n"), ESimConfig);
     EXPECT_THROW(ParseSimConfig("[SIMULATED_CELL]\nSample=solid\n"), ESimConfig);
+    // Substances come from the reference list, with the sample mass where none is given.
+    const TSimConfig two = ParseSimConfig("[SIMULATED_CELL]\nSampleMass=3\nSubstances=Tin, gallium:2.5\n",
+                                          "[tin]\nMeltingTemp=231.9\nMeltingHeat=60.5\n"
+                                          "[gallium]\nMeltingTemp=29.8\nMeltingHeat=80\n");
+    ASSERT_EQ(two.substances.size(), 2u);
+    EXPECT_EQ(two.substances[0], (TSimSubstance{"tin", 231.9, 60.5, 3}));
+    EXPECT_EQ(two.substances[1].name, "gallium");
+    EXPECT_DOUBLE_EQ(two.substances[1].mass, 2.5);
+    EXPECT_EQ(MeltingSubstances(ParseSimConfig("")).size(), 1u);
+    EXPECT_EQ(ParseSimConfig("[SIMULATED_CELL]\nSubstances=lead\n").substances[0].meltingTemp, 327.5);
+    EXPECT_THROW(ParseSimConfig("[SIMULATED_CELL]\nSubstances=gold\n"), ESimConfig);
+    EXPECT_THROW(ParseSimConfig("[SIMULATED_CELL]\nSubstances=indium:x\n"), ESimConfig);
 }
 
 TEST(SimulatedCellSensor, ShippedTableMatchesTheSensorWithinHalfADegree) {

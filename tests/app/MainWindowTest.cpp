@@ -12,6 +12,8 @@
 
 #include "acquisition/RunControl.h"
 #include "app/AppTestSupport.h"
+#include "app/CalibrationDialog.h"
+#include "calibration/TempCalibration.h"
 #include "app/MdiArrange.h"
 #include "app/ProgressForm.h"
 #include "app/QtUiHooks.h"
@@ -236,10 +238,23 @@ TEST_F(MainWindowTest, AWindowThatARunWritesIntoRefusesToCloseAndToReallocate) {
 
 TEST_F(MainWindowTest, CommandsOfWindowsStillToComeSaySo) {
     app::TKalveroForm& f = Start();
-    Trigger(f, "Калибровочные таблицы");
+    Trigger(f, "Cправка по программе");
     const auto messages = Asked(TPrompt::pkInfo);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].text.find("Градуировочная таблица температуры"), std::string::npos);
+    EXPECT_NE(messages[0].text.find("\"Cправка по программе\" пока недоступна"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, CalibrationTablesOpenTheDialogOnTheTemperatureTable) {
+    app::TKalveroForm& f = Start();
+    const TCalibrationTable* shown = nullptr;
+    QTimer::singleShot(0, &f, [&] {
+        auto* d = dynamic_cast<app::TCalibrationFrm*>(QApplication::activeModalWidget());
+        if (d) shown = d->CurrentTable();
+        if (auto* modal = dynamic_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
+    });
+    Trigger(f, "Калибровочные таблицы");
+    EXPECT_EQ(shown, gTempCalibrationTable);
+    EXPECT_TRUE(prompts.empty());
 }
 
 TEST_F(MainWindowTest, PluginsGetTheirMenuItemsAndNeverCallAClosedWindow) {

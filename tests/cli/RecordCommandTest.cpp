@@ -126,3 +126,61 @@ TEST_F(RecordTest, InterfaceThatCannotBeUsedIsAFailure) {
         << r.err;
     EXPECT_FALSE(std::filesystem::exists(Out()));
 }
+
+// The calibration of the README: the references indium and zinc melted in one run give the dT
+// table (points from their peaks) and the heat table (their areas); a run of tin then reads its
+// onset and its heat of fusion as the cell was set.
+TEST_F(RecordTest, CalibrationWithReferenceRunsReadsAnotherSubstance) {
+    SimulatedUsb("Speed=600\n");
+    const auto devicesFile = dir.Path() / "data" / "Devices.ini";
+    // The pan's substances, as the last key of the cell's section.
+    auto substances = [&](const std::string& aList) {
+        const std::string text =
+            std::regex_replace(ReadFileBytes(devicesFile), std::regex("Substances=[^\n]*\n?"), "");
+        WriteFileBytes(devicesFile, text + "\nSubstances=" + aList + "\n");
+    };
+    substances("indium:10,zinc:5");
+    const std::string cli = "--data-dir " + Data() + " --json ";
+    const std::string program = ShellQuote(kSource + "/data/samples/Calibration.prg");
+    const std::string references = ShellQuote(dir.Str() + "references.dsc");
+    const std::string calibration = dir.Str() + "data/calibration/";
+    ASSERT_EQ(RunCli(cli + "record --program " + program + " --out " + references).exitCode, 0);
+    const RCliResult dt =
+        RunCli(cli + "table auto-dt " + references + " --out " + ShellQuote(calibration + "Dt.tbl"));
+    ASSERT_EQ(dt.exitCode, 0) << dt.err;
+    const json points = json::parse(dt.out)["points"];
+    ASSERT_EQ(points.size(), 2u) << dt.out;
+    // The cell's pair gives 100 counts per kelvin.
+    for (const json& p : points)
+        EXPECT_NEAR(p["factor"].get<double>(), 0.01, 0.001);
+
+    const json peaks = json::parse(RunCli(cli + "peaks " + references).out)["peaks"];
+    ASSERT_EQ(peaks.size(), 2u);
+    const RCliResult heat =
+        RunCli(cli + "table build --kind heat --out " + ShellQuote(calibration + "Heat.tbl") +
+               " --point substance=indium,weight=10,area=" +
+               std::to_string(std::lround(peaks[0]["area"].get<double>())) +
+               " --point substance=zinc,weight=5,area=" +
+               std::to_string(std::lround(peaks[1]["area"].get<double>())));
+    ASSERT_EQ(heat.exitCode, 0) << heat.err;
+    EXPECT_EQ(json::parse(heat.out)["points"][1]["description"], "Индий");
+
+    substances("tin:6");
+    std::string devices = ReadFileBytes(devicesFile);
+    devices = std::regex_replace(devices, std::regex("DiffTempCalibrationTable=\\r?\\n"),
+                                 "DiffTempCalibrationTable=Dt.tbl\n");
+    devices = std::regex_replace(devices, std::regex("HeatCalibrationTable=\\r?\\n"),
+                                 "HeatCalibrationTable=Heat.tbl\n");
+    WriteFileBytes(devicesFile, devices);
+    const std::string tin = ShellQuote(dir.Str() + "tin.dsc");
+    ASSERT_EQ(RunCli(cli + "record --program " + program + " --mass 6 --sample Олово --out " + tin).exitCode,
+              0);
+    const RCliResult measured = RunCli(cli + "peaks " + tin);
+    ASSERT_EQ(measured.exitCode, 0) << measured.err;
+    const json found = json::parse(measured.out)["peaks"];
+    ASSERT_EQ(found.size(), 1u) << measured.out;
+    EXPECT_NEAR(found[0]["onsetTemp"].get<double>(), 231.9, 1.0);
+    EXPECT_NEAR(found[0]["specificHeat"].get<double>(), 60.5, 60.5 * 0.05);
+    const json info = json::parse(RunCli(cli + "info " + tin).out);
+    EXPECT_EQ(info["sampleWeight"], 6.0);
+}

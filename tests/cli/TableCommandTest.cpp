@@ -108,6 +108,27 @@ TEST_F(CliTable, HeatTableWithMarginsAndTunePoint) {
         1.4225e-7, 1e-13);
 }
 
+TEST_F(CliTable, ReferenceSubstancesFillHeatPoints) {
+    const json refs = Json("table references --json")["substances"];
+    ASSERT_EQ(refs.size(), 4u);
+    EXPECT_EQ(refs[1]["id"], "tin");
+    EXPECT_EQ(refs[1]["meltingHeat"], 60.5);
+    // The substance gives temperature, heat and name; a field given as well wins.
+    const json j = Json("table build --kind heat --range 20:620 --json --out " + File("h.tbl") +
+                        " --point substance=indium,weight=5,area=17500"
+                        " --point substance=Цинк,weight=4,area=53000,description=Zn");
+    ASSERT_EQ(j["points"].size(), 4u);
+    EXPECT_EQ(j["points"][1]["unitValue"], 157);
+    EXPECT_EQ(j["points"][1]["specificHeat"], 28.6);
+    EXPECT_EQ(j["points"][1]["description"], "Индий");
+    EXPECT_EQ(j["points"][2]["unitValue"], 420);
+    EXPECT_EQ(j["points"][2]["description"], "Zn");
+    EXPECT_EQ(Run("table build --kind heat --out " + File("g.tbl") +
+                  " --point substance=gold,weight=1,area=1 --point substance=tin,weight=1,area=1")
+                  .exitCode,
+              2);
+}
+
 TEST_F(CliTable, ErrorsOfThePartsExitWithOne) {
     RCliResult r = Run("table build --kind temp --point unitValue=1,realValue=2 --out " + File("x.tbl"));
     EXPECT_EQ(r.exitCode, 1);
