@@ -38,7 +38,7 @@ struct TSimConfig {
     double sampleMass = 5;         // mg
     double activationEnergy = 80;  // kJ/mol
     double preExponential = 1e8;   // 1/s
-    double reactionHeat = 250;     // J/g
+    double reactionHeat = 250;     // J/g, released; below 0 the reaction takes it up
     TSimFaults faults;
     double faultAfter = 0;  // s of simulated time after the converter starts
     uint32_t seed = 1;      // noise generator
