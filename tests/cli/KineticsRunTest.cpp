@@ -35,7 +35,7 @@ std::string DevicesFor(const RReaction& aReaction, double aRate) {
     const auto set = [&text](const std::string& aKey, const std::string& aValue) {
         text = std::regex_replace(text, std::regex("\n" + aKey + "=[^\r\n]*"), "\n" + aKey + "=" + aValue);
     };
-    set("Speed", "1200");
+    set("Speed", "600");
     set("HeatingRate", std::to_string(aRate));
     set("heatSpeed", std::to_string(aRate));
     set("SampleMass", "5");
