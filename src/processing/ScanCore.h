@@ -98,7 +98,10 @@ bool FindLargest(const View& v, int64_t aStart, int64_t aEnd, bool aNegative, in
 // The base line: aBase (a copy of the smoothed curve aCurve) gets a straight chord over every
 // thermal effect, recognised on the first derivative aFirst as a swing beyond aLimit to one side
 // followed by a swing to the other, from the last quiet item (|aFirst| within aLevel) before the
-// first swing to the first quiet item after the second. aQuiet: the items a quiet stretch must
+// first swing to the first quiet item after the second. A swing after which the curve stays
+// quiet for more than twice as long as the swing took is a step of the base line (the heater
+// switched on, a glass transition), not the rise of an effect: it gets no chord, which would pair
+// it with the flank of whatever effect comes next. aQuiet: the items a quiet stretch must
 // exceed. Whether any chord was laid.
 template <typename CurveView, typename FirstView, typename BaseView>
 bool LayBaseLine(const CurveView& aCurve, const FirstView& aFirst, const BaseView& aBase, int aStart,
@@ -112,8 +115,14 @@ bool LayBaseLine(const CurveView& aCurve, const FirstView& aFirst, const BaseVie
         bool firstPositive = false, secondPositive = false;
         if (!FindExcursion(aFirst, p, aEnd, aLevel, aLimit, 0, high, p, firstPositive)) return result;
         const int x1 = p;
+        int swingEnd = 0;
+        if (!FindBelow(aFirst, high, aEnd, aLevel, swingEnd)) return result;
         if (!FindExcursion(aFirst, p, aEnd, aLevel, aLimit, firstPositive ? -1 : 1, p, low, secondPositive)) {
             return result;
+        }
+        if (low - swingEnd > 2 * (swingEnd - x1)) {
+            p = swingEnd;
+            continue;
         }
         if (!FindBelow(aFirst, p, aEnd, aLevel, p)) return result;
         const int x2 = p;

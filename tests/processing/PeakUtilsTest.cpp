@@ -348,3 +348,20 @@ TEST_F(Detection, QuietLevelFollowsTheLimitOnASlopingBaseLine) {
     EXPECT_LT(peaks[0]->begX, curve.centre - 2 * curve.sigma);
     EXPECT_GT(peaks[0]->endX, curve.centre + 2 * curve.sigma);
 }
+
+TEST_F(Detection, StepOfTheBaseLineIsNoRiseOfTheNextEffect) {
+    // The heater switched on at item 500 (the base line climbs 3000 counts within seconds and
+    // stays), then an exotherm at item 4000: the climb must not be paired with the exotherm's
+    // falling flank into one effect from 500 on.
+    RGaussianCurve curve;
+    curve.centre = 4000, curve.height = -2500, curve.slope = 0;
+    Record(6000, 10,
+           [&](int i) { return curve(i) + (i < 500 ? 0 : 3000 * (1 - std::exp(-(i - 500) / 30.0))); });
+    Utils().DetectPeaks(0, 5999);
+    const auto peaks = Peaks();
+    ASSERT_EQ(peaks.size(), 1u);
+    EXPECT_EQ(peaks[0]->state, PEAK_STATE_DOWN);
+    EXPECT_NEAR(peaks[0]->top, curve.centre, 10);
+    EXPECT_GT(peaks[0]->begX, 3000);
+    EXPECT_NEAR(static_cast<double>(peaks[0]->GetSummaryArea()), -curve.Area(), 0.02 * -curve.Area());
+}
