@@ -102,9 +102,9 @@ private:
         if (d.peaks.GetItemCount() == 0) {
             TPeakUtils detector(d, *fCommonConfig, fLogger.get(), nullptr);
             detector.DetectPeaks(0, d.GetItemCount() - 1);
-            // A reaction spread over tens of degrees can stay below the detection limits, which
-            // are set for sharp melting peaks: then the stretch that leaves the record's base line
-            // furthest is taken as the peak.
+            // A reaction spread over tens of degrees can stay below detection limits set for sharp
+            // melting peaks (a 12-bit record, or limits of 12-bit counts): then the stretch that
+            // leaves the record's base line furthest is taken as the peak.
             if (d.peaks.GetItemCount() == 0) {
                 const auto [from, to] = BroadPeakRange(d);
                 if (to > from) detector.AddPeakManually(from, to);
