@@ -132,7 +132,7 @@ TSimConfig ParseSimConfig(const std::string& aIniText, const std::string& aRefer
     c.sampleMass = Number(keys, "SampleMass", c.sampleMass, 0, 1000);
     c.activationEnergy = Number(keys, "ActivationEnergy", c.activationEnergy, 1, 1000);
     c.preExponential = Number(keys, "PreExponential", c.preExponential, 1e-6, 1e30);
-    c.reactionHeat = Number(keys, "ReactionHeat", c.reactionHeat, 0, 100000);
+    c.reactionHeat = Number(keys, "ReactionHeat", c.reactionHeat, -100000, 100000);
     c.faultAfter = Number(keys, "FaultAfter", c.faultAfter, 0, 1e9);
     c.seed = static_cast<uint32_t>(Number(keys, "Seed", c.seed, 0, 4294967295.0));
     if (const auto it = keys.find("sample"); it != keys.end() && !it->second.empty()) {

@@ -50,7 +50,7 @@ struct TSimConfig {
     double sampleMass = 5;         // mg
     double activationEnergy = 80;  // kJ/mol
     double preExponential = 1e8;   // 1/s
-    double reactionHeat = 250;     // J/g
+    double reactionHeat = 250;     // J/g, released; below 0 the reaction takes it up
     // Substances=indium:5,zinc:4 melts these reference substances (mg each, SampleMass when not
     // given) together in the pan instead of the one of MeltingTemp, MeltingHeat and SampleMass.
     std::vector<TSimSubstance> substances;

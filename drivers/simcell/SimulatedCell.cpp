@@ -67,8 +67,9 @@ double TSimulatedCell::Transformed() const {
 }
 
 double TSimulatedCell::DiffTemp() const {
-    // A slow drift of the pair: 0.02 K per hour and a 0.005 K swing every 20 minutes.
-    const double drift = 0.02 * fTime / 3600 + 0.005 * std::sin(2 * M_PI * fTime / 1200);
+    // A slow drift of the pair, as a good cell drifts: 0.002 K per hour and a 0.0005 K swing every
+    // 20 minutes (40 µW per hour and 10 µW at R = 50 K/W).
+    const double drift = 0.002 * fTime / 3600 + 0.0005 * std::sin(2 * M_PI * fTime / 1200);
     return fRef - fSample + drift;
 }
 
@@ -111,7 +112,7 @@ void TSimulatedCell::Step(double aDt) {
                          std::exp(-fConfig.activationEnergy * 1000 / (kGasConstant * (fSample + kKelvin)));
         const double d = std::min(1 - fDone, k * (1 - fDone) * aDt);
         fDone += d;
-        next += d * TotalHeat() / fSampleCapacity;  // exothermic
+        next += d * TotalHeat() / fSampleCapacity;  // exothermic, or endothermic below 0
     }
     fSample = next;
 }

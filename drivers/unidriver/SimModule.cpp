@@ -15,8 +15,13 @@ using namespace unidriver;
 
 constexpr U32 kPortAddress = 0x1C0;
 constexpr U32 kSerialNumber = 240117;
-constexpr double kTempNoise = 0.25, kDiffNoise = 0.5;  // counts
-constexpr double kRingSeconds = 2;                     // real seconds of data the driver keeps
+constexpr double kTempNoise = 0.25, kDiffNoise = 0.5;  // counts of the 12-bit converter
+// The 24-bit converter is bipolar: its 2^23 counts span what the 12-bit one spans with 4096, so
+// one 12-bit count is 2048 of its counts, and it reads the differential pair about zero. Its
+// own noise is a few counts.
+constexpr double kWideScale = 2048, kWideNoise = 16;
+constexpr long kWideMax = (1L << 23) - 1;
+constexpr double kRingSeconds = 2;  // real seconds of data the driver keeps
 
 uint8_t Reverse(uint8_t b) {
     uint8_t r = 0;
@@ -100,12 +105,15 @@ void TSimModule::ProduceFrame() {
     for (U32 ch = 0; ch < fUsed; ++ch) {
         const double gain = fGains[ch];
         // Even hardware channels carry the temperature sensor, odd ones the differential pair.
-        const double counts = ch % 2 == 0 ? t * gain + fNoise.Gauss(kTempNoise)
-                                          : DIFF_ZERO_COUNTS + d * gain + fNoise.Gauss(kDiffNoise);
+        const bool temperature = ch % 2 == 0;
         int32_t word;
         if (fTwentyFour) {
-            word = static_cast<int32_t>(std::clamp(std::lround(counts * 256), -2147483647L, 2147483647L));
+            // The 24-bit value stands in the upper three bytes of the word.
+            const double counts = (temperature ? t : d) * gain * kWideScale + fNoise.Gauss(kWideNoise);
+            word = static_cast<int32_t>(std::clamp(std::lround(counts), -kWideMax - 1, kWideMax) * 256);
         } else {
+            const double counts = temperature ? t * gain + fNoise.Gauss(kTempNoise)
+                                              : DIFF_ZERO_COUNTS + d * gain + fNoise.Gauss(kDiffNoise);
             word = static_cast<int32_t>(std::clamp(std::lround(counts * 16), 0L, 65535L));
         }
         fRing.push_back(word);

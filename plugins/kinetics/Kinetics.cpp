@@ -15,6 +15,7 @@
 #include "plugins/Plugin.h"
 #include "plugins/PluginRegistry.h"
 #include "processing/Peak.h"
+#include "processing/PeakTemperature.h"
 #include "processing/PeakUtils.h"
 
 namespace kalvero {
@@ -102,9 +103,9 @@ private:
         if (d.peaks.GetItemCount() == 0) {
             TPeakUtils detector(d, *fCommonConfig, fLogger.get(), nullptr);
             detector.DetectPeaks(0, d.GetItemCount() - 1);
-            // A reaction spread over tens of degrees can stay below the detection limits, which
-            // are set for sharp melting peaks: then the stretch that leaves the record's base line
-            // furthest is taken as the peak.
+            // A reaction spread over tens of degrees can stay below detection limits set for sharp
+            // melting peaks (a 12-bit record, or limits of 12-bit counts): then the stretch that
+            // leaves the record's base line furthest is taken as the peak.
             if (d.peaks.GetItemCount() == 0) {
                 const auto [from, to] = BroadPeakRange(d);
                 if (to > from) detector.AddPeakManually(from, to);
@@ -123,51 +124,8 @@ private:
         kinetics::RKissingerPoint p;
         p.file = file;
         p.heatingRate = d.fHeatSpeed;
-        p.peakTemperature = PeakTemperature(d, *best);
+        p.peakTemperature = PeakTopTemperature(d, *best);
         return p;
-    }
-
-    // The temperature at the peak's maximum: the vertex of a parabola fitted to the peak's
-    // height over the items above 80 % of it, so that noise on a broad, flat top does not move
-    // the maximum by degrees.
-    static double PeakTemperature(const TDataClass& d, const TPeak& aPeak) {
-        const int top = d.ClipItemIndex(aPeak.top);
-        const int from = d.ClipItemIndex(std::min(aPeak.begX, aPeak.endX));
-        const int to = d.ClipItemIndex(std::max(aPeak.begX, aPeak.endX));
-        auto height = [&](int i) {
-            return std::fabs(double(d.items[i][0].dt) - aPeak.GetBaseLineCrossingYCoord(i));
-        };
-        const double limit = 0.8 * height(top);
-        int lo = top, hi = top;
-        while (lo > from && height(lo - 1) >= limit)
-            --lo;
-        while (hi < to && height(hi + 1) >= limit)
-            ++hi;
-        if (hi - lo < 4) return d.items[top][0].tc;
-        // Least squares of h = a·u² + b·u + c with u centred on the top, over lo … hi.
-        double s[5] = {}, t[3] = {};
-        for (int i = lo; i <= hi; ++i) {
-            const double u = i - top, h = height(i);
-            double p = 1;
-            for (int k = 0; k < 5; ++k, p *= u)
-                s[k] += p;
-            t[0] += h, t[1] += h * u, t[2] += h * u * u;
-        }
-        // Normal equations [s4 s3 s2; s3 s2 s1; s2 s1 s0]·[a b c] = [t2 t1 t0] by Cramer's rule.
-        auto det3 = [](double a1, double b1, double c1, double a2, double b2, double c2, double a3, double b3,
-                       double c3) {
-            return a1 * (b2 * c3 - b3 * c2) - b1 * (a2 * c3 - a3 * c2) + c1 * (a2 * b3 - a3 * b2);
-        };
-        const double det = det3(s[4], s[3], s[2], s[3], s[2], s[1], s[2], s[1], s[0]);
-        if (det == 0) return d.items[top][0].tc;
-        const double a = det3(t[2], s[3], s[2], t[1], s[2], s[1], t[0], s[1], s[0]) / det;
-        const double b = det3(s[4], t[2], s[2], s[3], t[1], s[1], s[2], t[0], s[0]) / det;
-        if (!(a < 0)) return d.items[top][0].tc;
-        const double vertex = std::clamp(top - b / (2 * a), double(lo), double(hi));
-        const int i0 = static_cast<int>(vertex);
-        const int i1 = std::min(i0 + 1, hi);
-        const double f = vertex - i0;
-        return d.items[i0][0].tc * (1 - f) + d.items[i1][0].tc * f;
     }
 };
 

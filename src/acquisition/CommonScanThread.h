@@ -92,6 +92,9 @@ public:
     // Base: clears the error state of an earlier run (a new attempt begins here).
     virtual void InitHardware();
     virtual bool IsDevicePresent() { return true; }
+    // Whether the back-end runs the heating program (drives the heater by the temperature it
+    // measures); the clock-driven ones only record.
+    virtual bool RunsProgram() const { return false; }
     // Start: program Start first (it may refuse the program), then the time base and the
     // experiment's counters are reset and the body records. A body that ended after a failure is
     // started anew.

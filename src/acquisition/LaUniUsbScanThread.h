@@ -21,6 +21,7 @@ public:
     // Connects and sets the converter up; a failure is logged and left as the fatal error state.
     void InitHardware() override;
     bool IsDevicePresent() override;
+    bool RunsProgram() const override { return true; }
     // Start starts the converter first (a program that is refused stops it again);
     // Stop and Reset stop it. Pause and Resume leave it running.
     void Start() override;

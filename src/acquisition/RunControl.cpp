@@ -11,6 +11,7 @@
 #include "common/MathProcs.h"
 #include "common/Procs.h"
 #include "common/UiHooks.h"
+#include "data/Calibrate.h"
 #include "data/DataClass.h"
 #include "data/RunRecovery.h"
 #include "processing/MathUtils.h"
@@ -142,6 +143,10 @@ void TScanRunControl::StartRun() {
     if (!fDataClass) throw std::runtime_error("Нет эксперимента для сканирования");
     TCommonScanThread& thread = *fScanThread;
     TDataClass& d = *fDataClass;
+    // The steps' targets are degrees: compared with counts, a heating step would count as reached
+    // at once. Refused before anything of the experiment changes.
+    if (fControlType == dctProgram && thread.RunsProgram() && !TemperatureTableInForce())
+        throw std::runtime_error(NO_TEMPERATURE_TABLE_MSG);
     // A failure noticed earlier belongs to the previous run.
     fFailurePending = false;
     if (!thread.IsDevicePresent()) throw std::runtime_error("Прибор не подключен!");

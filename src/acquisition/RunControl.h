@@ -22,6 +22,12 @@ namespace kalvero {
 class TDataClass;
 class TRunRecovery;
 
+// Why a program run does not start without a temperature table.
+inline constexpr const char* NO_TEMPERATURE_TABLE_MSG =
+    "Программа нагрева задана в °С, а калибровочная таблица температуры не загружена: температура "
+    "измеряется в отсчётах АЦП. Укажите таблицу в настройках прибора (CalibrationTable) или "
+    "запустите сканирование без программы.";
+
 // What a timer tick did.
 enum class TRunEvent : uint8_t {
     reNone,
@@ -75,8 +81,9 @@ public:
     void LoadProgram(const std::string& aFileName);
 
     // The one button: start when stopped, pause when running, continue when paused. Failures
-    // raise (the caller shows them): "Прибор не подключен!", a hardware set-up failure, the
-    // program's own messages; a start that fails leaves the run stopped.
+    // raise (the caller shows them): NO_TEMPERATURE_TABLE_MSG, "Прибор не подключен!", a
+    // hardware set-up failure, the program's own messages; a start that fails leaves the run
+    // stopped.
     void StartPauseContinue();
     // Stop also keeps only the items the run recorded (unless it added channels to an experiment
     // that held data) and closes the run's recovery file, which waits for the experiment's save.

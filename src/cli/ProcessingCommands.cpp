@@ -4,13 +4,17 @@
 
 #include <iostream>
 #include <memory>
+#include <sstream>
+#include <vector>
 
 #include "calibration/HeatCalibration.h"
 #include "cli/CliContext.h"
 #include "common/Globals.h"
+#include "common/Procs.h"
 #include "data/DataClass.h"
 #include "processing/MathUtils.h"
 #include "processing/Peak.h"
+#include "processing/PeakTemperature.h"
 #include "processing/PeakUtils.h"
 #include "processing/Tangent.h"
 
@@ -47,6 +51,7 @@ nlohmann::ordered_json PeakToJson(const TDataClass& d, const TPeak& p) {
     j["endX"] = p.endX;
     j["topX"] = p.top;
     j["topY"] = d.items[p.top][0].dt;
+    j["topTemp"] = PeakTopTemperature(d, p);
     j["state"] = StateName(p.state);
     const bool hasTangent =
         p.cutLines.size() > PEAK_LINE_TANGENT && p.cutLines.back().lineType == CUTLINE_TANGENT;
@@ -81,6 +86,34 @@ nlohmann::ordered_json PeakToJson(const TDataClass& d, const TPeak& p) {
     return j;
 }
 
+// A temperature of item aItem (or, for the top, of the peak's maximum) as the operator reads it:
+// in degrees when the experiment shows degrees, else in counts.
+std::string TemperatureText(const TDataClass& d, const TAppConfig& c, double aDegrees, int aItem) {
+    if (d.tempScale != tsDegrees) return std::to_string(d.items[aItem][0].t) + " отсч.";
+    return FormatFixed(aDegrees, c.tempScaleAccuracy) + " " + c.tempChannelUnitsName;
+}
+
+// "2500 ... 3500  top 3000  onset 2800  T onset 156.6 °С  T peak 160.1 °С  0.14 Дж  28.60 Дж/г":
+// the items for scripts, then the temperatures and the heat (counts without a heat table).
+std::string PeakLine(const TDataClass& d, const TAppConfig& c, const nlohmann::ordered_json& j,
+                     const TPeak& p) {
+    std::ostringstream line;
+    line << j["begX"] << " ... " << j["endX"] << "  top " << j["topX"] << "  onset " << j["onsetX"];
+    const std::string t = "  " + c.tempChannelShortName;
+    if (!j["onsetTemp"].is_null()) {
+        const int onset = j["onsetX"].get<int>();
+        line << t << " onset " << TemperatureText(d, c, d.items[onset][0].tc, onset);
+    }
+    line << t << " peak " << TemperatureText(d, c, j["topTemp"].get<double>(), p.top);
+    if (HeatTableReady()) {
+        line << "  " << p.GetPeakSizeStr(asJole, d.fSampleWeight) << "  "
+             << p.GetPeakSizeStr(asJolePerGramm, d.fSampleWeight);
+    } else {
+        line << "  " << j["text"].get<std::string>();
+    }
+    return line.str();
+}
+
 }  // namespace
 
 void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
@@ -105,9 +138,12 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
             utils.DetectPeaks(args->from, args->to < 0 ? d->GetItemCount() - 1 : args->to);
         }
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        std::vector<std::string> lines;
+        const TAppConfig& c = aContext.Process().Config();
         for (int k = 0; k < d->peaks.GetItemCount(); ++k) {
             if (const auto* p = dynamic_cast<const TPeak*>(d->peaks.GetItemByIndex(k).value)) {
                 list.push_back(PeakToJson(*d, *p));
+                lines.push_back(PeakLine(*d, c, list.back(), *p));
             }
         }
         if (aContext.Options().json) {
@@ -115,10 +151,8 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
             return;
         }
         std::cout << "peaks: " << list.size() << '\n';
-        for (const auto& p : list) {
-            std::cout << p["begX"] << " ... " << p["endX"] << "  top " << p["topX"] << "  onset "
-                      << p["onsetX"] << "  " << p["text"].get<std::string>() << '\n';
-        }
+        for (const std::string& line : lines)
+            std::cout << line << '\n';
     });
 
     auto* smooth = aApp.add_subcommand("smooth", "Smooth the dT curve of channel 0 and save the result");

@@ -44,10 +44,6 @@ private:
     struct sigaction fOld {};
 };
 
-bool RunsPrograms(TInterfaceType aType) {
-    return aType == itLA20USB_Uni || aType == itLAi24USB_Uni;
-}
-
 std::string StepText(TScanProgram& aProgram) {
     if (!aProgram.IsRunning()) return "";
     try {
@@ -118,8 +114,7 @@ int Record(TCliContext& aContext, const TRecordArgs& aArgs) {
             control.LoadProgram(aArgs.program);
             control.SetDeviceControlType(dctProgram);
         }
-        const bool programRuns =
-            control.DeviceControlType() == dctProgram && RunsPrograms(config.interfaceType);
+        const bool programRuns = control.DeviceControlType() == dctProgram && control.Thread()->RunsProgram();
         if (control.DeviceControlType() == dctProgram && !programRuns) {
             std::cerr << "Интерфейс " << InterfaceTypeDisplayName(config.interfaceType)
                       << " не выполняет программу нагрева; запись закончится по времени." << std::endl;

@@ -10,6 +10,11 @@
 #include <random>
 
 namespace kalvero {
+namespace {
+
+constexpr off_t kFlushPiece = off_t{8} << 20;
+
+}  // namespace
 
 std::string ReadWholeFile(const std::filesystem::path& aPath) {
     const int fd = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC);
@@ -76,6 +81,7 @@ void WriteFileAtomic(const std::filesystem::path& aPath,
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw EFileError(failure);
     bool ok = true;
+    off_t written = 0, flushing = 0;
     const TByteSink sink = [&](std::string_view aBytes) {
         size_t done = 0;
         while (ok && done < aBytes.size()) {
@@ -87,6 +93,13 @@ void WriteFileAtomic(const std::filesystem::path& aPath,
                 done += static_cast<size_t>(n);
         }
         if (!ok) throw EFileError(failure);
+        written += static_cast<off_t>(done);
+        // The disk starts on what is written while the rest is produced: the flush at the end
+        // then waits for little more than the last piece.
+        if (written - flushing >= kFlushPiece) {
+            ::sync_file_range(fd, flushing, written - flushing, SYNC_FILE_RANGE_WRITE);
+            flushing = written;
+        }
     };
     try {
         aProduce(sink);

@@ -14,6 +14,13 @@ inline TCalibrationTable* TempTable() {
     return gTempCalibrationTable;
 }
 
+// A temperature table that turns counts into degrees: one with reference points. Without it
+// the "temperatures" are counts.
+inline bool TemperatureTableInForce() {
+    const TCalibrationTable* table = TempTable();
+    return table && table->GetRefPointsCount() >= 2;
+}
+
 inline float TempRealValue(int32_t aT) {
     TCalibrationTable* table = TempTable();
     return table ? table->GetRealValue(aT) : static_cast<float>(aT);

@@ -199,12 +199,21 @@ void TDataClass::GetMinMaxTempOnRange(int aRangeBegin, int aRangeEnd, double& aM
 }
 
 void TDataClass::SetItemsLength(int aLength, bool ClearAll) {
+    SetItemsLength(aLength, ClearAll, false);
+}
+
+void TDataClass::SetItemsLength(int aLength, bool ClearAll, bool aWrittenInFull) {
     const size_t length = static_cast<size_t>(std::max(0, aLength));
     if (items.ChannelCount() == 0) items.ResizeChannels(1);
     if (ClearAll) {
-        items.Reset(length, items.ChannelCount());
+        if (aWrittenInFull) {
+            items.ResetForWriting(length, items.ChannelCount());
+            undoItems.ResetForWriting(length, 1);
+        } else {
+            items.Reset(length, items.ChannelCount());
+            undoItems.Reset(length, 1);
+        }
         workItems.Reset(length, WORKCHANNELS_COUNT);
-        undoItems.Reset(length, 1);
         peaks.Clear();
         bubbles.Clear();
         tangents.Clear();
@@ -301,6 +310,9 @@ void TDataClass::FillChannelRange(int aChNo, size_t aFrom, size_t aTo) {
             }
             s->dtc = lastDtc;
         } catch (const std::exception& e) {
+            // Neither a value of another reading nor whatever the memory held.
+            if (!haveT) s->tc = 0;
+            s->dtc = 0;
             if (gLogger) gLogger->Error("TDataClass", e.what());
         }
     }

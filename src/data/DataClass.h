@@ -228,7 +228,7 @@ public:
     bool fWasFirstScan = false;
     std::vector<TChannelDescriptor> descriptors;
     TItemArray workItems{WORKCHANNELS_COUNT};  // always WORKCHANNELS_COUNT work samples per item
-    TItemArray undoItems{1};                   // the undo copy of channel 0: undoItems[i][0]
+    TRawReadingArray undoItems{1};             // the undo copy of channel 0's t, dt: undoItems[i][0]
     size_t fUndoLength = 0;                    // items the undo copy was taken of; 0: no copy
     TObjectCollection bubbles{octArray}, tangents{octArray}, peaks{octArray};
     std::vector<TScreenCoord> coords;  // [0]: the dT zero line, [1]: the T zero line, then cut-line points
@@ -261,8 +261,14 @@ public:
 
 private:
     void UpdateLegend() { fShowLegend = GetChannelCount() > 1; }
+    // SetItemsLength for a load that then writes every sample and the undo copy (aWrittenInFull):
+    // their blocks are not cleared first.
+    void SetItemsLength(int aLength, bool ClearAll, bool aWrittenInFull);
+    // Calibrates the samples aFrom … aTo − 1 of a channel; a sample whose conversion fails gets 0.
     void FillChannelRange(int aChNo, size_t aFrom, size_t aTo);
-    void LoadHeaderFile(const std::string& aFileName, std::string_view aBytes, int aStartChannel,
+    // True when the load left every sample calibrated and the undo copy taken (a replacing load
+    // of the current layout does both while it reads).
+    bool LoadHeaderFile(const std::string& aFileName, std::string_view aBytes, int aStartChannel,
                         bool& aTempOverflow, bool& aDiffOverflow);
     void LoadBinFile(const std::string& aFileName, std::string_view aBytes);
     // Fills the tangent's three point lists from its item range on its own curve and fits them.

@@ -34,11 +34,12 @@ void CopySamples(const TItemArray& aSource, int aFrom, TItemArray& aTarget, int 
 
 // Removes items [aFrom, aFrom + aWidth) of the array by moving the later items down; the caller
 // shortens the array afterwards.
-void CloseGap(TItemArray& aArray, size_t aFrom, size_t aWidth) {
+template <typename T>
+void CloseGap(TSampleArray<T>& aArray, size_t aFrom, size_t aWidth) {
     const size_t count = aArray.ItemCount();
     if (aFrom + aWidth >= count) return;
     const size_t stride = aArray.ChannelCount();
-    std::memmove(aArray[aFrom], aArray[aFrom + aWidth], (count - aFrom - aWidth) * stride * sizeof(TItem));
+    std::memmove(aArray[aFrom], aArray[aFrom + aWidth], (count - aFrom - aWidth) * stride * sizeof(T));
 }
 
 template <typename T, typename Pred>

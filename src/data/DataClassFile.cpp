@@ -55,6 +55,9 @@ private:
     size_t fNext = 0;
 };
 
+// Items read and calibrated at a time: 64 KB of samples, which stay in the cache in between.
+constexpr size_t kLoadPiece = 4096;
+
 int32_t ReadInt32(const char* p) {
     int32_t v;
     std::memcpy(&v, p, 4);
@@ -141,14 +144,14 @@ void TDataClass::LoadFromFile(const std::string& aFileName, TAppFileType aFileTy
     const TMappedFile file(aFileName);
     const std::string_view bytes = file.Bytes();
 
-    bool tempOverflow = false, diffOverflow = false;
+    bool tempOverflow = false, diffOverflow = false, copied = false;
     if (aFileType == ftBin) {
         if (aStartChannel == 0) ClearAll();
         LoadBinFile(aFileName, bytes);
     } else {
-        LoadHeaderFile(aFileName, bytes, std::max(0, aStartChannel), tempOverflow, diffOverflow);
+        copied = LoadHeaderFile(aFileName, bytes, std::max(0, aStartChannel), tempOverflow, diffOverflow);
     }
-    CopyToBuffer();
+    if (!copied) CopyToBuffer();
     fWasFirstScan = true;
     fLastScanChannelNo = static_cast<uint8_t>(std::max(0, GetChannelCount() - 1));
 
@@ -168,7 +171,7 @@ void TDataClass::LoadFromFile(const std::string& aFileName, TAppFileType aFileTy
     }
 }
 
-void TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view aBytes, int aStartChannel,
+bool TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view aBytes, int aStartChannel,
                                 bool& aTempOverflow, bool& aDiffOverflow) {
     const TAppConfig& c = DataConfig();
     const TOldDtaFileHeader h = DecodeHeader(aBytes);
@@ -224,7 +227,9 @@ void TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
         begX = h.BegX;
         endX = h.EndX;
         begXSel = begX, endXSel = endX, begYSel = begY, endYSel = endY;
-        SetItemsLength(itemCount, true);
+        // The current layout writes every sample of channel 0 and its undo copy in the pass
+        // below; the older one its raw readings, calibrated after it.
+        SetItemsLength(itemCount, true, current);
         descriptors[0].fScanEndPoint = h.ScanEndPoint == 0 ? endX : static_cast<int32_t>(h.ScanEndPoint);
         descriptors[0].name = "Канал №1 - " + BaseName(aFileName);
         diffTempScale = static_cast<TDiffTempScale>(c.diffTempScale);
@@ -247,6 +252,10 @@ void TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
     const int32_t dtMax = std::max(c.dTMinADCValue, c.dTMaxADCValue);
     std::vector<int> loadedChannels;
 
+    // A replacing load takes every channel from the file: its samples are calibrated and channel
+    // 0's undo copy taken in the pass that reads them, instead of two more passes afterwards.
+    const bool calibrate = current && aStartChannel == 0;
+    if (calibrate) fUndoLength = static_cast<size_t>(itemCount);  // sized by SetItemsLength
     if (current) {
         const int n = std::min(h.NumberOfChannels, DATAFILE_MAX_CHANNELS);
         for (int ch = 0; ch < n; ++ch) {
@@ -267,29 +276,37 @@ void TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
                     ? 0
                     : std::min<size_t>(itemCount, (aBytes.size() - blockStart) / DATAFILE_RECORD_SIZE);
             const char* p = aBytes.data() + std::min(blockStart, aBytes.size());
-            TItem* s = &items[0][k];
             const size_t stride = items.ChannelCount();
-            for (size_t i = 0; i < static_cast<size_t>(itemCount); ++i, s += stride) {
-                int32_t t, dt;
-                if (i < whole) {
-                    t = ReadInt32(p), dt = ReadInt32(p + 4);
-                    p += DATAFILE_RECORD_SIZE;
-                } else {
-                    char record[DATAFILE_RECORD_SIZE] = {};
-                    const size_t at = blockStart + i * DATAFILE_RECORD_SIZE;
-                    if (at < aBytes.size())
-                        std::memcpy(record, aBytes.data() + at,
-                                    std::min(DATAFILE_RECORD_SIZE, aBytes.size() - at));
-                    t = ReadInt32(record), dt = ReadInt32(record + 4);
+            // The undo copy of channel 0 is taken here, of the readings as stored.
+            TRawReading* undo = calibrate && k == 0 ? undoItems.Data() : nullptr;
+            for (size_t from = 0; from < static_cast<size_t>(itemCount); from += kLoadPiece) {
+                const size_t to = std::min(static_cast<size_t>(itemCount), from + kLoadPiece);
+                TItem* s = &items[from][k];
+                for (size_t i = from; i < to; ++i, s += stride) {
+                    int32_t t, dt;
+                    if (i < whole) {
+                        t = ReadInt32(p), dt = ReadInt32(p + 4);
+                        p += DATAFILE_RECORD_SIZE;
+                    } else {
+                        char record[DATAFILE_RECORD_SIZE] = {};
+                        const size_t at = blockStart + i * DATAFILE_RECORD_SIZE;
+                        if (at < aBytes.size())
+                            std::memcpy(record, aBytes.data() + at,
+                                        std::min(DATAFILE_RECORD_SIZE, aBytes.size() - at));
+                        t = ReadInt32(record), dt = ReadInt32(record + 4);
+                    }
+                    if (t < tMin || t > tMax) {
+                        aTempOverflow = true;
+                        t = static_cast<int32_t>(std::clamp<int64_t>(t, tMin, tMax));
+                    }
+                    if (dt < dtMin || dt > dtMax) aDiffOverflow = true;
+                    s->t = t;
+                    s->dt = dt;
+                    if (undo) undo[i] = {t, dt};
                 }
-                if (t < tMin || t > tMax) {
-                    aTempOverflow = true;
-                    t = static_cast<int32_t>(std::clamp<int64_t>(t, tMin, tMax));
-                }
-                if (dt < dtMin || dt > dtMax) aDiffOverflow = true;
-                s->t = t;
-                s->dt = dt;
-                if ((i & 0xFFF) == 0) progress.At(i);
+                // Calibrated while the piece is still in the cache.
+                if (calibrate) FillChannelRange(k, from, to);
+                progress.At(from);
             }
             loadedChannels.push_back(k);
         }
@@ -333,7 +350,8 @@ void TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
         if (aStartChannel == 0 || k > 0) descriptors[k].fScanEndPoint = scanEnd;
     }
     if (aStartChannel == 0) descriptors[0].fScanEndPoint = scanEnd;
-    FillTempValues();
+    if (!calibrate) FillTempValues();
+    return calibrate;
 }
 
 void TDataClass::LoadBinFile(const std::string& aFileName, std::string_view aBytes) {

@@ -65,7 +65,7 @@ void TDataClass::ClearAll() {
 void TDataClass::CopyToBuffer() {
     undoItems.Reset(items.ItemCount(), 1);
     for (size_t i = 0; i < items.ItemCount(); ++i)
-        undoItems[i][0] = items[i][0];
+        undoItems[i][0] = {items[i][0].t, items[i][0].dt};
     fUndoLength = items.ItemCount();
 }
 

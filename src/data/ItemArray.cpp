@@ -1,100 +1,120 @@
 #include "data/ItemArray.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
 
+#include "data/SampleBlock.h"
+
 namespace kalvero {
 namespace {
 
-TItem* AllocateZeroed(size_t aCount) {
-    if (aCount == 0) return nullptr;
-    if (aCount > SIZE_MAX / sizeof(TItem)) throw std::bad_alloc();
-    auto* p = static_cast<TItem*>(std::calloc(aCount, sizeof(TItem)));
-    if (!p) throw std::bad_alloc();
-    return p;
+template <typename T>
+T* AllocateZeroed(size_t aCount) {
+    if (aCount > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    return static_cast<T*>(sample_block::Allocate(aCount * sizeof(T)));
 }
 
 }  // namespace
 
-TItemArray::TItemArray(const TItemArray& aOther) : fChannels(aOther.fChannels) {
-    fData = AllocateZeroed(aOther.fItemCount * aOther.fChannels);
-    fItemCount = aOther.fItemCount;
-    if (fData) std::memcpy(fData, aOther.fData, fItemCount * fChannels * sizeof(TItem));
+template <typename T>
+TSampleArray<T>::~TSampleArray() {
+    sample_block::Release(fData, Bytes());
 }
 
-TItemArray& TItemArray::operator=(const TItemArray& aOther) {
-    if (this != &aOther) *this = TItemArray(aOther);
+template <typename T>
+TSampleArray<T>::TSampleArray(const TSampleArray& aOther) : fChannels(aOther.fChannels) {
+    fData = AllocateZeroed<T>(aOther.fItemCount * aOther.fChannels);
+    fItemCount = aOther.fItemCount;
+    if (fData) std::memcpy(fData, aOther.fData, Bytes());
+}
+
+template <typename T>
+TSampleArray<T>& TSampleArray<T>::operator=(const TSampleArray& aOther) {
+    if (this != &aOther) *this = TSampleArray(aOther);
     return *this;
 }
 
-TItemArray::TItemArray(TItemArray&& aOther) noexcept
+template <typename T>
+TSampleArray<T>::TSampleArray(TSampleArray&& aOther) noexcept
     : fData(std::exchange(aOther.fData, nullptr)),
       fItemCount(std::exchange(aOther.fItemCount, 0)),
       fChannels(aOther.fChannels) {}
 
-TItemArray& TItemArray::operator=(TItemArray&& aOther) noexcept {
+template <typename T>
+TSampleArray<T>& TSampleArray<T>::operator=(TSampleArray&& aOther) noexcept {
     std::swap(fData, aOther.fData);
     std::swap(fItemCount, aOther.fItemCount);
     std::swap(fChannels, aOther.fChannels);
     return *this;
 }
 
-void TItemArray::Reset(size_t aItemCount, size_t aChannels) {
-    TItem* data = AllocateZeroed(aItemCount * aChannels);
-    std::free(fData);
-    fData = data;
+template <typename T>
+void TSampleArray<T>::Replace(T* aData, size_t aItemCount, size_t aChannels) {
+    sample_block::Release(fData, Bytes());
+    fData = aData;
     fItemCount = aItemCount;
     fChannels = aChannels;
 }
 
-void TItemArray::ResizeItems(size_t aItemCount) {
+template <typename T>
+void TSampleArray<T>::Reset(size_t aItemCount, size_t aChannels) {
+    if (aChannels > 0 && aItemCount > SIZE_MAX / aChannels) throw std::bad_alloc();
+    Replace(AllocateZeroed<T>(aItemCount * aChannels), aItemCount, aChannels);
+}
+
+template <typename T>
+void TSampleArray<T>::ResetForWriting(size_t aItemCount, size_t aChannels) {
+    if (aChannels > 0 && aItemCount > SIZE_MAX / aChannels / sizeof(T)) throw std::bad_alloc();
+    Replace(static_cast<T*>(sample_block::AllocateForWriting(aItemCount * aChannels * sizeof(T))), aItemCount,
+            aChannels);
+}
+
+template <typename T>
+void TSampleArray<T>::ResizeItems(size_t aItemCount) {
     if (aItemCount == fItemCount) return;
-    const size_t count = aItemCount * fChannels;
-    if (count == 0) {
-        Reset(0, fChannels);
-        return;
-    }
-    if (aItemCount > SIZE_MAX / sizeof(TItem) / std::max<size_t>(1, fChannels)) throw std::bad_alloc();
-    auto* p = static_cast<TItem*>(std::realloc(fData, count * sizeof(TItem)));
-    if (!p) throw std::bad_alloc();
-    if (aItemCount > fItemCount) {
-        std::memset(static_cast<void*>(p + fItemCount * fChannels), 0,
-                    (aItemCount - fItemCount) * fChannels * sizeof(TItem));
-    }
-    fData = p;
+    if (aItemCount > SIZE_MAX / sizeof(T) / std::max<size_t>(1, fChannels)) throw std::bad_alloc();
+    fData = static_cast<T*>(sample_block::Resize(fData, Bytes(), aItemCount * fChannels * sizeof(T)));
     fItemCount = aItemCount;
 }
 
-void TItemArray::ResizeChannels(size_t aChannels) {
+template <typename T>
+void TSampleArray<T>::ResizeChannels(size_t aChannels) {
     if (aChannels == fChannels) return;
-    TItem* data = AllocateZeroed(fItemCount * aChannels);
+    if (aChannels > 0 && fItemCount > SIZE_MAX / aChannels) throw std::bad_alloc();
+    T* data = AllocateZeroed<T>(fItemCount * aChannels);
     const size_t keep = std::min(aChannels, fChannels);
     for (size_t i = 0; i < fItemCount; ++i)
         std::copy_n(fData + i * fChannels, keep, data + i * aChannels);
-    std::free(fData);
+    sample_block::Release(fData, Bytes());
     fData = data;
     fChannels = aChannels;
 }
 
-void TItemArray::RemoveChannel(size_t aChannel) {
+template <typename T>
+void TSampleArray<T>::RemoveChannel(size_t aChannel) {
     if (aChannel >= fChannels) return;
     const size_t channels = fChannels - 1;
-    TItem* data = AllocateZeroed(fItemCount * channels);
+    T* data = AllocateZeroed<T>(fItemCount * channels);
     for (size_t i = 0; i < fItemCount; ++i) {
-        const TItem* from = fData + i * fChannels;
-        TItem* to = data + i * channels;
+        const T* from = fData + i * fChannels;
+        T* to = data + i * channels;
         std::copy_n(from, aChannel, to);
         std::copy(from + aChannel + 1, from + fChannels, to + aChannel);
     }
-    std::free(fData);
+    sample_block::Release(fData, Bytes());
     fData = data;
     fChannels = channels;
 }
 
-void TItemArray::Zero() {
-    if (fData) std::memset(static_cast<void*>(fData), 0, fItemCount * fChannels * sizeof(TItem));
+template <typename T>
+void TSampleArray<T>::Zero() {
+    if (fData) std::memset(static_cast<void*>(fData), 0, Bytes());
 }
+
+template class TSampleArray<TItem>;
+template class TSampleArray<TRawReading>;
 
 }  // namespace kalvero

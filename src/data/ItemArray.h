@@ -1,12 +1,11 @@
 #pragma once
 // Samples stored contiguously, item after item, each item holding a fixed number of channels:
 // items[i][ch] addresses sample ch of item i. Long records (ten million items) stay one block.
-// The block comes zeroed from the allocator: large blocks are mapped lazily by the system, so a
+// The block comes zeroed from the system (SampleBlock.h): large blocks are mapped lazily, so a
 // work area that is never used costs no memory traffic.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <type_traits>
 
 namespace kalvero {
@@ -21,23 +20,31 @@ struct TItem {
 static_assert(sizeof(TItem) == 16);
 static_assert(std::is_trivially_copyable_v<TItem>);
 
-class TItemArray {
+// The raw readings of a sample alone: what the undo copy keeps.
+struct TRawReading {
+    int32_t t = 0;
+    int32_t dt = 0;
+};
+static_assert(sizeof(TRawReading) == 8);
+
+template <typename T>
+class TSampleArray {
 public:
-    explicit TItemArray(size_t aChannels = 1) : fChannels(aChannels) {}
-    ~TItemArray() { std::free(fData); }
-    TItemArray(const TItemArray& aOther);
-    TItemArray& operator=(const TItemArray& aOther);
-    TItemArray(TItemArray&& aOther) noexcept;
-    TItemArray& operator=(TItemArray&& aOther) noexcept;
+    explicit TSampleArray(size_t aChannels = 1) : fChannels(aChannels) {}
+    ~TSampleArray();
+    TSampleArray(const TSampleArray& aOther);
+    TSampleArray& operator=(const TSampleArray& aOther);
+    TSampleArray(TSampleArray&& aOther) noexcept;
+    TSampleArray& operator=(TSampleArray&& aOther) noexcept;
 
     size_t ItemCount() const { return fItemCount; }
     size_t ChannelCount() const { return fChannels; }
     bool Empty() const { return fItemCount == 0; }
 
-    TItem* operator[](size_t aItem) { return fData + aItem * fChannels; }
-    const TItem* operator[](size_t aItem) const { return fData + aItem * fChannels; }
-    TItem* Data() { return fData; }
-    const TItem* Data() const { return fData; }
+    T* operator[](size_t aItem) { return fData + aItem * fChannels; }
+    const T* operator[](size_t aItem) const { return fData + aItem * fChannels; }
+    T* Data() { return fData; }
+    const T* Data() const { return fData; }
 
     // New items are zero; existing items keep their samples.
     void ResizeItems(size_t aItemCount);
@@ -49,11 +56,22 @@ public:
     void Zero();
     // aItemCount zero items of aChannels channels.
     void Reset(size_t aItemCount, size_t aChannels);
+    // The same shape with samples of no defined value: for a caller that writes every one.
+    void ResetForWriting(size_t aItemCount, size_t aChannels);
 
 private:
-    TItem* fData = nullptr;
+    size_t Bytes() const { return fItemCount * fChannels * sizeof(T); }
+    void Replace(T* aData, size_t aItemCount, size_t aChannels);
+
+    T* fData = nullptr;
     size_t fItemCount = 0;
     size_t fChannels = 1;
 };
+
+extern template class TSampleArray<TItem>;
+extern template class TSampleArray<TRawReading>;
+
+using TItemArray = TSampleArray<TItem>;
+using TRawReadingArray = TSampleArray<TRawReading>;
 
 }  // namespace kalvero

@@ -24,6 +24,10 @@ TItemView DtOf(const TItemArray& aItems, int aChannel) {
 
 }  // namespace
 
+double TPeakUtils::QuietLevel(int aDetectLimit) {
+    return std::fabs(static_cast<double>(aDetectLimit)) / 15;
+}
+
 processing::TBufferView TPeakUtils::ViewOf(TWorkCopy& aCopy, int aWorkChannel) {
     return processing::TBufferView(aCopy.dt[aWorkChannel].get(), aCopy.count);
 }
@@ -158,8 +162,9 @@ bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd
     const TBufferView line = ViewOf(aCopy, WORKCHANNEL_BASE_LINE);
     std::copy_n(aCopy.dt[WORKCHANNEL_BASE_CURVE].get(), aCopy.count, aCopy.dt[WORKCHANNEL_BASE_LINE].get());
     const int64_t quiet = Round(static_cast<double>(d.frequency));
-    const bool found = processing::LayBaseLine(curve, first, line, aRangeStart, aRangeEnd,
-                                               fConfig->detectBaseLineLimit, quiet);
+    const bool found =
+        processing::LayBaseLine(curve, first, line, aRangeStart, aRangeEnd, fConfig->detectBaseLineLimit,
+                                QuietLevel(fConfig->detectBaseLineLimit), quiet);
     if (found) {
         const double f = d.frequency;
         const int power = static_cast<int>(Round(f));
@@ -180,7 +185,7 @@ bool TPeakUtils::FillBaseLine(int aRangeStart, int aRangeEnd, int aDetectLimit) 
     const TItemArray& w = d.workItems;
     return processing::LayBaseLine(DtOf(w, WORKCHANNEL_BASE_CURVE), DtOf(w, WORKCHANNEL_FIRST_DERIVATIVE),
                                    DtOf(w, WORKCHANNEL_BASE_LINE), aRangeStart, aRangeEnd, aDetectLimit,
-                                   Round(static_cast<double>(d.frequency)));
+                                   QuietLevel(aDetectLimit), Round(static_cast<double>(d.frequency)));
 }
 
 bool TPeakUtils::FindSegmentByLessThan(int aRangeStart, int aRangeEnd, float aValueDuration,

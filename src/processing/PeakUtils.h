@@ -47,6 +47,10 @@ public:
     void PrepareDerivatives(int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar);
     bool DetectBaseLine(int aRangeStart, int aRangeEnd, TUiHooks* aPBar);
     bool FillBaseLine(int aRangeStart, int aRangeEnd, int aDetectLimit);
+    // The level of the first derivative within which the base line counts as quiet: a fifteenth
+    // of the limit that marks an effect, one count at the usual limit of 15. A fixed count would
+    // never be quiet on a sloping base line read with a 24-bit converter, however the limit is set.
+    static double QuietLevel(int aDetectLimit);
 
     // Scans of the dt field of one channel of aItems over aRangeStart … aRangeEnd − 1.
     // A run of more than `frequency` × aValueDuration items with |v| < aValue; aResult its end.

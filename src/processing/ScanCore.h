@@ -97,25 +97,34 @@ bool FindLargest(const View& v, int64_t aStart, int64_t aEnd, bool aNegative, in
 
 // The base line: aBase (a copy of the smoothed curve aCurve) gets a straight chord over every
 // thermal effect, recognised on the first derivative aFirst as a swing beyond aLimit to one side
-// followed by a swing to the other, from the last quiet item before the first swing to the first
-// quiet item after the second. aQuiet: the items a quiet stretch must exceed. Whether any chord
-// was laid.
+// followed by a swing to the other, from the last quiet item (|aFirst| within aLevel) before the
+// first swing to the first quiet item after the second. A swing after which the curve stays
+// quiet for more than twice as long as the swing took is a step of the base line (the heater
+// switched on, a glass transition), not the rise of an effect: it gets no chord, which would pair
+// it with the flank of whatever effect comes next. aQuiet: the items a quiet stretch must
+// exceed. Whether any chord was laid.
 template <typename CurveView, typename FirstView, typename BaseView>
 bool LayBaseLine(const CurveView& aCurve, const FirstView& aFirst, const BaseView& aBase, int aStart,
-                 int aEnd, double aLimit, int64_t aQuiet) {
+                 int aEnd, double aLimit, double aLevel, int64_t aQuiet) {
     int p = aStart;
     if (p > aEnd) return false;
     bool result = false;
     do {
-        if (!FindQuietRun(aFirst, p, aEnd, aQuiet, 1.0, p)) return result;
+        if (!FindQuietRun(aFirst, p, aEnd, aQuiet, aLevel, p)) return result;
         int high = 0, low = 0;
         bool firstPositive = false, secondPositive = false;
-        if (!FindExcursion(aFirst, p, aEnd, 1.0, aLimit, 0, high, p, firstPositive)) return result;
+        if (!FindExcursion(aFirst, p, aEnd, aLevel, aLimit, 0, high, p, firstPositive)) return result;
         const int x1 = p;
-        if (!FindExcursion(aFirst, p, aEnd, 1.0, aLimit, firstPositive ? -1 : 1, p, low, secondPositive)) {
+        int swingEnd = 0;
+        if (!FindBelow(aFirst, high, aEnd, aLevel, swingEnd)) return result;
+        if (!FindExcursion(aFirst, p, aEnd, aLevel, aLimit, firstPositive ? -1 : 1, p, low, secondPositive)) {
             return result;
         }
-        if (!FindBelow(aFirst, p, aEnd, 1.0, p)) return result;
+        if (low - swingEnd > 2 * (swingEnd - x1)) {
+            p = swingEnd;
+            continue;
+        }
+        if (!FindBelow(aFirst, p, aEnd, aLevel, p)) return result;
         const int x2 = p;
         const double y1 = aCurve[x1], y2 = aCurve[x2];
         for (int i = x1; i <= x2; ++i)

@@ -113,11 +113,16 @@ TEST(RunControlThread, InterfaceThatCannotBeCreatedIsReported) {
     EXPECT_THROW(control.StartPauseContinue(), std::runtime_error);
 }
 
+// Heating programs run in degrees: the shipped table of the simulated sensor is in force.
 class UsbRunTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(sim.Loaded()); }
+    void SetUp() override {
+        ASSERT_TRUE(sim.Loaded());
+        ASSERT_TRUE(table.Loaded());
+    }
     TSimUsb sim;
     TTestConfig config;
+    TSimulatedSensorTable table{config};
     TDataClass* Data() {
         data = std::make_unique<TDataClass>();
         return data.get();
@@ -168,6 +173,36 @@ TEST_F(UsbRunTest, FinishedProgramIsStoppedAndSavedOnce) {
     EXPECT_EQ(ui->messages[0], "Результат сканирования сохранён автоматически в файле " +
                                    std::filesystem::path(saved).filename().string());
     EXPECT_EQ(control.OnInterfaceTimer(), TRunEvent::reNone);  // once
+}
+
+TEST(UsbRunWithoutTable, HeatingProgramIsRefusedAndTheExperimentKept) {
+    // Without a temperature table the readings are counts (the cell reads about 770 000 at room
+    // temperature): a step to 250 °C would count as reached at once.
+    TSimUsb sim;
+    ASSERT_TRUE(sim.Loaded());
+    TTestConfig config;
+    UseSimulatedUsb(config, sim, "Speed=100\n");
+    config->useDeviceControl = true;
+    config->deviceControlType = dctProgram;
+    TScanRunControl control(*config);
+    control.Program().Clear();
+    control.Program().AddStep(spstHeating, 250, true);
+    TDataClass data;
+    data.SetItemsLength(100, true);
+    data.items[50][0].dt = 1234;
+    control.Init(&data);
+    EXPECT_EQ(Text([&] { control.StartPauseContinue(); }), NO_TEMPERATURE_TABLE_MSG);
+    EXPECT_TRUE(control.Thread()->IsStopped());
+    EXPECT_EQ(data.GetItemCount(), 100);
+    EXPECT_EQ(data.items[50][0].dt, 1234);
+    EXPECT_EQ(sim.Stats().heaterOn, 0);
+    EXPECT_TRUE(sim.PortLog().empty());
+
+    // Recording without the program needs no table.
+    control.SetDeviceControlType(dctNone);
+    control.StartPauseContinue();
+    EXPECT_TRUE(control.Thread()->IsRunning());
+    control.Stop();
 }
 
 TEST_F(UsbRunTest, FinishedProgramWithoutActionKeepsRecording) {

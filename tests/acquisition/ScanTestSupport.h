@@ -17,6 +17,7 @@
 #include "acquisition/DriverLibrary.h"
 #include "acquisition/RunClock.h"
 #include "acquisition/UniDriverApi.h"
+#include "calibration/GlobalTables.h"
 #include "common/Cp1251.h"
 #include "support/TestConfig.h"
 
@@ -90,18 +91,49 @@ private:
     unidriver::SimUniDriverReset_t fReset = nullptr;
 };
 
-// A configuration for the simulated USB module (24-bit unless told otherwise); aCell holds extra
-// keys of [SIMULATED_CELL]. The simulated module is reset to a cold cell with these settings.
+// Counts of the simulated 24-bit module per count of the 12-bit one (the same sensor, read 2048
+// times finer): the cell at room temperature reads about 376 twelve-bit counts.
+inline constexpr int32_t WIDE_COUNTS = 2048;
+
+// The count windows of the 24-bit converter (aWide) or of the 12-bit one.
+inline void UseCountWindows(TTestConfig& aConfig, bool aWide) {
+    aConfig->tMinADCValue = 0;
+    aConfig->tMaxADCValue = aWide ? 8388607 : 4095;
+    aConfig->dTMinADCValue = aWide ? -8388608 : 0;
+    aConfig->dTMaxADCValue = aWide ? 8388607 : 4095;
+}
+
+// A configuration for the simulated USB module (24-bit unless told otherwise) with the count
+// windows of its converter; aCell holds extra keys of [SIMULATED_CELL]. The simulated module is
+// reset to a cold cell with these settings.
 inline void UseSimulatedUsb(TTestConfig& aConfig, const TSimUsb& aSim, const std::string& aCell = "",
                             TInterfaceType aType = itLAi24USB_Uni, float aFrequency = 25) {
     aConfig->interfaceType = aType;
     aConfig->frequency = aFrequency;
     aConfig->numberOfDataChannels = 1;
+    UseCountWindows(aConfig, aType == itLAi24USB_Uni);
     WriteFileBytes(
         aConfig->DevicesFileName(),
         "[USB_CHANNEL0]\ntempChannelNumber=0\ndiffTempChannelNumber=1\n[SIMULATED_CELL]\n" + aCell);
     ::setenv("KALVERO_DEVICES_FILE", aConfig->DevicesFileName().c_str(), 1);
     aSim.Reset();
 }
+
+// The process-wide tables with the shipped table of the simulated sensor (24-bit counts to °C,
+// over the 24-bit count windows) as the temperature table, for the lifetime of the object.
+class TSimulatedSensorTable {
+public:
+    explicit TSimulatedSensorTable(TTestConfig& aConfig) {
+        UseCountWindows(aConfig, true);
+        aConfig->tempCalibrationTable = "SimulatedCell.tbl";
+        aConfig->tempScale = 1;  // degrees
+        fLoaded = CreateGlobalCalibrationTables(*aConfig).empty();
+    }
+    ~TSimulatedSensorTable() { FreeGlobalCalibrationTables(); }
+    bool Loaded() const { return fLoaded; }
+
+private:
+    bool fLoaded = false;
+};
 
 }  // namespace kalvero::test

@@ -22,11 +22,8 @@ class SimulatedRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(sim.Loaded());
-        config->tempCalibrationTable = "SimulatedCell.tbl";
-        config->tempScale = tsDegrees;
-        ASSERT_TRUE(CreateGlobalCalibrationTables(*config).empty());
+        ASSERT_TRUE(table.Loaded());
     }
-    void TearDown() override { FreeGlobalCalibrationTables(); }
 
     // Runs until the program has finished and the run control stopped the run.
     void RunProgram(TScanRunControl& aControl) {
@@ -43,6 +40,7 @@ protected:
 
     TSimUsb sim;
     TTestConfig config;
+    TSimulatedSensorTable table{config};
 };
 
 int IndexOf(const std::vector<uint8_t>& aLog, uint8_t aValue, bool aLast) {
@@ -121,8 +119,9 @@ TEST_F(SimulatedRunTest, IndiumProgramOnTheSimulatedUsbCell) {
     ASSERT_EQ(indium->cutLines.back().lineType, CUTLINE_TANGENT);
     const int onset = indium->cutLines.back().points.at(0).x;
     EXPECT_NEAR(tc(onset), 156.6, 1.0);
-    // Its area (K·s, 100 counts per kelvin) is the thermal resistance times the heat: 50 × 0.143 J.
-    EXPECT_NEAR(static_cast<double>(indium->GetSummaryArea()) / 25 / 100, 7.15, 0.5);
+    // Its area (K·s, 100 · 2048 counts per kelvin) is the thermal resistance times the heat:
+    // 50 × 0.143 J.
+    EXPECT_NEAR(static_cast<double>(indium->GetSummaryArea()) / 25 / (100 * WIDE_COUNTS), 7.15, 0.5);
 }
 
 TEST_F(SimulatedRunTest, EmulatedRunFillsTheRampAndThePeak) {

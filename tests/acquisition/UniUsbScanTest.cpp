@@ -14,7 +14,9 @@ using namespace kalvero::test;
 namespace {
 
 // Without calibration tables temperatures are counts: the cell at room temperature reads about
-// 376, and 1 °C is about 7.4 counts; heating targets below are counts.
+// 376 counts on the 12-bit module (1 °C is about 7.4 counts) and 376 · 2048 on the 24-bit one,
+// whose differential pair reads about 0 at rest (2048 on the 12-bit module); heating targets
+// below are counts of the 24-bit module.
 class UsbTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(sim.Loaded()) << "simulated uni-driver library not found"; }
@@ -171,9 +173,10 @@ TEST_F(UsbTest, RecordsThroughTheDriverAndStopsTheConverter) {
     thread->Stop();
     ASSERT_TRUE(thread->WaitUntilIdle());
     const uint32_t last = thread->PublishedTimeCounter();
-    // Room temperature on the simulated sensor (≈ 376 counts), dT at mid-scale.
-    EXPECT_NEAR(At(last / 2).t, 376, 3);
-    EXPECT_NEAR(At(last / 2).dt, 2048, 5);
+    // Room temperature on the simulated sensor, dT about zero: the 24-bit converter's values
+    // with its noise of a few counts.
+    EXPECT_NEAR(At(last / 2).t, 376 * WIDE_COUNTS, 3 * WIDE_COUNTS);
+    EXPECT_NEAR(At(last / 2).dt, 0, 200);
     EXPECT_EQ(sim.Stats().overruns, 0u);
     EXPECT_EQ(thread->GetErrorMessage(), "Норма");
 }
@@ -184,10 +187,10 @@ TEST_F(UsbTest, ShortReadsKeepTheFramesInOrder) {
     ASSERT_TRUE(WaitFor([&] { return thread->PublishedTimeCounter() >= 500; }));
     thread->Stop();
     ASSERT_TRUE(thread->WaitUntilIdle());
-    // A T sample in a dT place (or the reverse) would be 1700 counts off.
+    // A T sample in a dT place (or the reverse) would be 376 · 2048 counts off.
     for (uint32_t i = 0; i < 500; ++i) {
-        ASSERT_NEAR(At(i).t, 376, 5) << i;
-        ASSERT_NEAR(At(i).dt, 2048, 10) << i;
+        ASSERT_NEAR(At(i).t, 376 * WIDE_COUNTS, 5 * WIDE_COUNTS) << i;
+        ASSERT_NEAR(At(i).dt, 0, 400) << i;
     }
 }
 
@@ -221,7 +224,7 @@ TEST_F(UsbTest, StepsThatKeepNoDataDoNotAdvanceTheTimeIndex) {
 
 TEST_F(UsbTest, ConverterTimeoutStopsTheRunWithTheHeaterOff) {
     Make("Speed=200\nFaults=timeout\nFaultAfter=20\n");
-    program.AddStep(spstHeating, 4000, true);
+    program.AddStep(spstHeating, 4000 * WIDE_COUNTS, true);
     thread->SetDeviceControlType(dctProgram);
     std::atomic<bool> failed{false};
     thread->OnException = [&](TCommonScanThread&) { failed = true; };
@@ -251,7 +254,7 @@ TEST_F(UsbTest, ConverterTimeoutStopsTheRunWithTheHeaterOff) {
 TEST_F(UsbTest, FailingPortWriteIsReportedNotSwallowed) {
     // Heat a little, then hold: the hold level is written on every turn, and fails from 30 s on.
     Make("Speed=200\nFaults=port_write\nFaultAfter=30\n");
-    program.AddStep(spstHeating, 390, true);
+    program.AddStep(spstHeating, 390 * WIDE_COUNTS, true);
     program.AddStep(spstSustain, 10, true);
     thread->SetDeviceControlType(dctProgram);
     thread->Start();
@@ -266,7 +269,7 @@ TEST_F(UsbTest, FailingPortWriteIsReportedNotSwallowed) {
 
 TEST_F(UsbTest, DestroyingARunningThreadSwitchesTheHeaterOff) {
     Make();
-    program.AddStep(spstHeating, 4000, true);
+    program.AddStep(spstHeating, 4000 * WIDE_COUNTS, true);
     thread->SetDeviceControlType(dctProgram);
     thread->Start();
     ASSERT_TRUE(WaitFor([&] { return sim.Stats().heaterOn == 1; }));

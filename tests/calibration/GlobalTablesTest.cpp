@@ -30,7 +30,7 @@ struct GlobalTables : ::testing::Test {
 
 }  // namespace
 
-TEST_F(GlobalTables, FreshInstallGivesIdentityTablesWithoutOpeningFiles) {
+TEST_F(GlobalTables, WithoutTableNamesTheTablesAreIdentitiesAndNoFileIsOpened) {
     EXPECT_TRUE(CreateGlobalCalibrationTables(*config).empty());
     ASSERT_TRUE(gTempCalibrationTable && gDiffTempCalibrationTable && gHeatCalibrationTable);
     EXPECT_EQ(gTempCalibrationTable->GetRealValue(1234), 1234.0f);
@@ -47,6 +47,24 @@ TEST_F(GlobalTables, FreshInstallGivesIdentityTablesWithoutOpeningFiles) {
     EXPECT_EQ(gTempCalibrationTable, nullptr);
     EXPECT_EQ(gDiffTempCalibrationTable, nullptr);
     EXPECT_EQ(gHeatCalibrationTable, nullptr);
+}
+
+TEST(GlobalTablesOfAFreshInstall, TheShippedTableShowsTheSimulatedSensorInDegrees) {
+    TTestConfig config(TSettingsFiles::Shipped);
+    TFakeUiScope ui;
+    EXPECT_TRUE(CreateGlobalCalibrationTables(*config).empty());
+    ASSERT_TRUE(gTempCalibrationTable && gDiffTempCalibrationTable);
+    EXPECT_EQ(config->tempScale, 1);  // degrees
+    EXPECT_EQ(gTempCalibrationTable->GetFileName(), config->fCalibrationTablesPath + "SimulatedCell.tbl");
+    // The 24-bit converter reads the sensor's 200 + 7·T + 0.0012·T² twelve-bit counts 2048 times
+    // finer: 25 °C is 375.75 · 2048 counts.
+    EXPECT_NEAR(gTempCalibrationTable->GetRealValue(769536), 25.0, 0.1);
+    EXPECT_NEAR(gTempCalibrationTable->GetRealValue(0), -28.7, 0.1);
+    EXPECT_NEAR(gTempCalibrationTable->GetRealValue(config->tMaxADCValue), 511.7, 0.1);
+    // The dT table spans the table's temperatures, one entry per degree.
+    EXPECT_EQ(gDiffTempCalibrationTable->GetItemCount(), 541);  // −28 … 512 °C
+    EXPECT_TRUE(ui->errors.empty());
+    FreeGlobalCalibrationTables();
 }
 
 TEST_F(GlobalTables, ConfiguredFilesAreLoadedAndCalculated) {

@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <regex>
 
 #include "calibration/HeatCalibration.h"
 #include "common/BinaryIO.h"
@@ -65,9 +67,20 @@ TEST_F(CliProcessing, PeaksDetectsTheEffect) {
     EXPECT_NEAR(p["onsetX"].get<double>(), 2800, 10);
     EXPECT_EQ(p["onsetTemp"].get<double>(),
               100 + p["onsetX"].get<int>() / 100);  // identity temperature table
+    EXPECT_NEAR(p["topTemp"].get<double>(), 130, 0.01);
     EXPECT_TRUE(p["heat"].is_null());
     EXPECT_TRUE(p["specificHeat"].is_null());
     EXPECT_NE(p["text"].get<std::string>().find(" отсч."), std::string::npos);
+
+    // The plain output: the items, then the temperatures and the area as the experiment shows
+    // them (counts here: no temperature table, no heat table).
+    const RCliResult plain = RunCli("--data-dir " + data + " peaks " + ShellQuote(file));
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_TRUE(
+        std::regex_search(plain.out, std::regex("^peaks: 1\n[0-9]+ \\.\\.\\. [0-9]+  top [0-9]+  onset "
+                                                "[0-9]+  T onset [0-9]+ отсч\\.  T peak 130 отсч\\.  "
+                                                "[0-9 ]+ отсч\\.\n$")))
+        << plain.out;
 
     EXPECT_TRUE(Run("peaks " + ShellQuote(flat))["peaks"].empty());
     EXPECT_TRUE(Run("peaks " + ShellQuote(file) + " --from 4000 --to 5999")["peaks"].empty());
@@ -81,7 +94,8 @@ TEST_F(CliProcessing, ManualPeakAndHeat) {
     table.Calc();
     std::filesystem::create_directories(dir.Path() / "data" / "calibration");
     table.SaveToFile((dir.Path() / "data" / "calibration" / "heat.tbl").string());
-    WriteFileBytes(dir.Path() / "data" / "Devices.ini", "[DEFAULT_DEVICE]\nHeatCalibrationTable=heat.tbl\n");
+    WriteFileBytes(dir.Path() / "data" / "Devices.ini",
+                   "[DEFAULT_DEVICE]\nHeatCalibrationTable=heat.tbl\nTempScale=1\n");
 
     const json j = Run("peaks " + ShellQuote(file) + " --manual 2500:3500");
     ASSERT_EQ(j["peaks"].size(), 1u);
@@ -90,6 +104,23 @@ TEST_F(CliProcessing, ManualPeakAndHeat) {
     EXPECT_EQ(p["endX"], 3500);
     EXPECT_NEAR(p["heat"].get<double>(), p["area"].get<double>() * 0.001, 1e-3);
     EXPECT_NEAR(p["specificHeat"].get<double>(), p["heat"].get<double>() / 0.025, 1e-3);
+    // The plain output in the operator's units: degrees (the identity table's), joules and joules
+    // per gram of the 25 mg sample.
+    const RCliResult plain =
+        RunCli("--data-dir " + data + " peaks " + ShellQuote(file) + " --manual 2500:3500");
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(
+        plain.out, m,
+        std::regex("\\n2500 \\.\\.\\. 3500  top [0-9]+  onset [0-9]+  T onset [0-9.]+ °С  "
+                   "T peak 130\\.0 °С  ([0-9 ]+\\.[0-9]{2}) Дж  ([0-9 ]+\\.[0-9]{2}) Дж/г\\n")))
+        << plain.out;
+    const auto number = [](std::string aText) {  // "25 144.96": thousands apart
+        aText.erase(std::remove(aText.begin(), aText.end(), ' '), aText.end());
+        return std::stod(aText);
+    };
+    EXPECT_NEAR(number(m[1]), p["heat"].get<double>(), 0.005);
+    EXPECT_NEAR(number(m[2]), p["specificHeat"].get<double>(), 0.005);
 
     const RCliResult bad = RunCli("--data-dir " + data + " peaks " + ShellQuote(file) + " --manual 25");
     EXPECT_NE(bad.exitCode, 0);

@@ -184,3 +184,50 @@ TEST_F(RecordTest, CalibrationWithReferenceRunsReadsAnotherSubstance) {
     const json info = json::parse(RunCli(cli + "info " + tin).out);
     EXPECT_EQ(info["sampleWeight"], 6.0);
 }
+
+// A program-data folder made by a first start records temperatures in degrees: on the emulator,
+// whose counts window maps to a ramp from −29 to 512 °C, and on the simulated 24-bit module once
+// the interface (and a frequency it allows) is chosen.
+TEST(RecordInAFreshFolder, TemperaturesAreDegreesOnTheEmulatorAndTheSimulatedModule) {
+    TTempDir dir;
+    const auto record = [&](const std::string& aFolder, const std::string& aInterface) {
+        const std::string data = ShellQuote(dir.Str() + aFolder);
+        EXPECT_EQ(RunCli("--data-dir " + data + " config").exitCode, 0);
+        const std::string devices = dir.Str() + aFolder + "/Devices.ini";
+        std::string text =
+            std::regex_replace(ReadFileBytes(devices), std::regex("\nSpeed=1(\r?\n)"), "\nSpeed=20$1");
+        if (!aInterface.empty()) {
+            text = std::regex_replace(text, std::regex("InterfaceType=EMU"), "InterfaceType=" + aInterface);
+            text = std::regex_replace(text, std::regex("\nfrequency=10"), "\nfrequency=25");
+        }
+        WriteFileBytes(devices, text);
+        const std::string out = ShellQuote(dir.Str() + aFolder + ".dsc");
+        const RCliResult r = RunCli("--data-dir " + data + " record --seconds 40 --out " + out);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const RCliResult dump = RunCli("--data-dir " + data + " --json dump " + out);
+        EXPECT_EQ(dump.exitCode, 0) << dump.err;
+        return json::parse(dump.out);
+    };
+    // The sensor's temperature at a 24-bit reading.
+    const auto sensor = [](double aCounts) {
+        const double c = aCounts / 2048;
+        return (-7 + std::sqrt(49 - 4 * 0.0012 * (200 - c))) / (2 * 0.0012);
+    };
+    // The ramp starts at the bottom of the window and rises 2.048 of the sensor's twelve-bit
+    // counts (200 + 7·T + 0.0012·T²) a reading: 798.7 counts, 84.3 °C, after 39 s of readings (a
+    // busy machine skips readings, whose items keep the temperature before them). Every
+    // temperature is the sensor's at its counts.
+    const json emulator = record("emulator", "");
+    const json& tc = emulator["tc"];
+    ASSERT_GT(tc.size(), 390u);
+    EXPECT_NEAR(tc[0].get<double>(), -28.7, 0.5);
+    EXPECT_GT(tc[390].get<double>(), 50);
+    EXPECT_LT(tc[390].get<double>(), 85);
+    for (size_t i = 0; i < tc.size(); i += 10)
+        ASSERT_NEAR(tc[i].get<double>(), sensor(emulator["t"][i].get<double>()), 0.1) << i;
+    // The simulated cell at room temperature, its heater off.
+    const json usb = record("usb", "USB_LA24_UNI")["tc"];
+    ASSERT_GT(usb.size(), 900u);
+    for (size_t i = 0; i < usb.size(); i += 100)
+        EXPECT_NEAR(usb[i].get<double>(), 25, 0.1) << i;
+}

@@ -70,6 +70,27 @@ TEST_F(ConfigTest, ShippedDefaultFilesGiveTheSameDefaults) {
     EXPECT_TRUE(std::filesystem::is_directory(data + "calibration"));
 }
 
+// A first start's settings are those of the simulated 24-bit instrument: degrees through the
+// shipped table of its sensor, its count windows, detection limits in its counts.
+TEST_F(ConfigTest, ShippedSettingsFitTheSimulatedTwentyFourBitInstrument) {
+    TAppConfig fresh(dir.Str() + "app", data);
+    fresh.LoadSettings();
+    EXPECT_EQ(fresh.interfaceType, itEmul);
+    EXPECT_EQ(fresh.tempScale, 1);
+    EXPECT_EQ(fresh.tempCalibrationTable, "SimulatedCell.tbl");
+    EXPECT_TRUE(std::filesystem::exists(data + "calibration/SimulatedCell.tbl"));
+    EXPECT_TRUE(std::filesystem::exists(data + "calibration/SimulatedCell12.tbl"));
+    EXPECT_EQ(fresh.tMinADCValue, 0);
+    EXPECT_EQ(fresh.tMaxADCValue, 8388607);
+    EXPECT_EQ(fresh.dTMinADCValue, -8388608);
+    EXPECT_EQ(fresh.dTMaxADCValue, 8388607);
+    EXPECT_LT(fresh.dTMinValue, 0);
+    EXPECT_GT(fresh.dTMaxValue, 0);
+    EXPECT_EQ(fresh.detectBaseLineLimit, 15);
+    EXPECT_EQ(fresh.detectPeakHighLimit, 1000);
+    EXPECT_EQ(fresh.detectPeakLowLimit, 100);
+}
+
 TEST_F(ConfigTest, MissingFilesInAnExistingFolderStopTheStart) {
     std::filesystem::create_directories(data);
     WriteFileBytes(data + "Settings.ini", "");

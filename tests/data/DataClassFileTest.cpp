@@ -2,9 +2,11 @@
 
 #include <filesystem>
 
+#include "calibration/TempCalibration.h"
 #include "common/BinaryIO.h"
 #include "common/Cp1251.h"
 #include "common/DateTime.h"
+#include "common/Globals.h"
 #include "data/DataClass.h"
 #include "data/DataFileHeader.h"
 #include "support/FakeUiHooks.h"
@@ -319,4 +321,55 @@ TEST_F(DataFileTest, LongRecordsAreWrittenWholeThroughTheBuffer) {
     ASSERT_EQ(back.GetItemCount(), 70001);
     EXPECT_EQ(back.items[0][1].dt, -70000);
     EXPECT_EQ(back.items[70000][1].dt, -140000);
+}
+
+TEST_F(DataFileTest, LoadCalibratesEverySampleAndKeepsTheUndoCopyAsRead) {
+    // 300 000 items: many pieces of the reading pass and a block mapped on its own. One
+    // temperature above the window comes back clamped, in the samples and in the undo copy.
+    const int count = 300000;
+    TBinaryWriter w;
+    for (int i = 0; i < count; ++i)
+        w.Write<int32_t>(i == 1234 ? 99999 : i % 4000), w.Write<int32_t>(2000 + i % 7);
+    WriteFileBytes(config.File("ramp.dsc"), File("1.2", count, 1, w.Data()));
+    TTempCalibrationTable table(0, 4095);
+    table.AddTempRefPoint(0, 20.0f, "");
+    table.AddTempRefPoint(4000, 420.0f, "");
+    table.Calc();
+    TTempCalibrationTable* previous = gTempCalibrationTable;
+    gTempCalibrationTable = &table;
+    TFakeUiScope ui;
+    TDataClass d;
+    d.LoadFromFile(config.File("ramp.dsc"), ftDSC, 0);
+    ASSERT_EQ(d.GetItemCount(), count);
+    for (int i = 0; i < count; i += 997) {
+        ASSERT_FLOAT_EQ(d.items[i][0].tc, 20.0f + 0.1f * static_cast<float>(d.items[i][0].t)) << i;
+        ASSERT_FLOAT_EQ(d.items[i][0].dtc, static_cast<float>(d.items[i][0].dt)) << i;
+    }
+    EXPECT_EQ(d.items[1234][0].t, 4095);
+    // Undo after edits gives the readings as loaded; the copy follows a cut.
+    d.SetDTZeroLine(50);
+    d.SetTZeroLine(7);
+    d.CutData(0, 10);
+    ASSERT_TRUE(d.Undo(0));
+    for (int i = 0; i + 10 < count; i += 997) {
+        ASSERT_EQ(d.items[i][0].t, i + 10 == 1234 ? 4095 : (i + 10) % 4000) << i;
+        ASSERT_EQ(d.items[i][0].dt, 2000 + (i + 10) % 7) << i;
+    }
+    EXPECT_EQ(d.items[1224][0].t, 4095);
+
+    // A table whose every conversion fails leaves 0, not what the memory held before: a smaller
+    // record, whose block is recycled from the loads before rather than fresh from the system.
+    WriteFileBytes(config.File("short.dsc"), File("1.2", 100000, 1, w.Data().substr(0, 800000)));
+    TDataClass e;
+    e.LoadFromFile(config.File("short.dsc"), ftDSC, 0);
+    e.LoadFromFile(config.File("short.dsc"), ftDSC, 0);
+    TTempCalibrationTable broken(0, 4095);
+    broken.AddTempRefPoint(0, 20.0f, "");
+    gTempCalibrationTable = &broken;
+    e.LoadFromFile(config.File("short.dsc"), ftDSC, 0);
+    for (int i = 0; i < 100000; i += 97) {
+        ASSERT_EQ(e.items[i][0].tc, 0.0f) << i;
+        ASSERT_EQ(e.items[i][0].dtc, 0.0f) << i;
+    }
+    gTempCalibrationTable = previous;
 }

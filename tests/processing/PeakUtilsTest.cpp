@@ -325,3 +325,43 @@ TEST_F(Detection, LowLimitOfZeroFindsNothingAtOnce) {
     Utils().DetectPeaks(0, 199999);
     EXPECT_EQ(d->peaks.GetItemCount(), 1);
 }
+
+TEST_F(Detection, QuietLevelFollowsTheLimitOnASlopingBaseLine) {
+    // A 24-bit record at 25 Hz: a base line rising 0.12 counts an item (about 5 units of the
+    // derivative, never within one count of quiet) with 16 counts of noise, and a broad peak.
+    RGaussianCurve curve;
+    curve.centre = 15000, curve.sigma = 1500, curve.height = 50000, curve.base = 0, curve.slope = 0.12;
+    curve.noise = 16;
+    Record(30000, 25, std::ref(curve));
+    config->detectPeakHighLimit = 1000;
+    config->detectPeakLowLimit = 100;
+    config->detectBaseLineLimit = 15;
+    EXPECT_DOUBLE_EQ(TPeakUtils::QuietLevel(15), 1.0);  // the usual limit: quiet within one count
+    Utils().DetectPeaks(0, 29999);
+    EXPECT_EQ(d->peaks.GetItemCount(), 0);
+    // A ten times higher limit lets the base line be quiet within ten units.
+    config->detectBaseLineLimit = 150;
+    Utils().DetectPeaks(0, 29999);
+    const auto peaks = Peaks();
+    ASSERT_EQ(peaks.size(), 1u);
+    EXPECT_NEAR(peaks[0]->top, curve.centre, 100);
+    EXPECT_LT(peaks[0]->begX, curve.centre - 2 * curve.sigma);
+    EXPECT_GT(peaks[0]->endX, curve.centre + 2 * curve.sigma);
+}
+
+TEST_F(Detection, StepOfTheBaseLineIsNoRiseOfTheNextEffect) {
+    // The heater switched on at item 500 (the base line climbs 3000 counts within seconds and
+    // stays), then an exotherm at item 4000: the climb must not be paired with the exotherm's
+    // falling flank into one effect from 500 on.
+    RGaussianCurve curve;
+    curve.centre = 4000, curve.height = -2500, curve.slope = 0;
+    Record(6000, 10,
+           [&](int i) { return curve(i) + (i < 500 ? 0 : 3000 * (1 - std::exp(-(i - 500) / 30.0))); });
+    Utils().DetectPeaks(0, 5999);
+    const auto peaks = Peaks();
+    ASSERT_EQ(peaks.size(), 1u);
+    EXPECT_EQ(peaks[0]->state, PEAK_STATE_DOWN);
+    EXPECT_NEAR(peaks[0]->top, curve.centre, 10);
+    EXPECT_GT(peaks[0]->begX, 3000);
+    EXPECT_NEAR(static_cast<double>(peaks[0]->GetSummaryArea()), -curve.Area(), 0.02 * -curve.Area());
+}

@@ -10,9 +10,20 @@
 
 namespace kalvero::test {
 
+// What the settings files of the fresh folder hold: no keys, so that every setting has its
+// documented default (12-bit count windows, no calibration tables, the detection limits of 15,
+// 100 and 2); or the files a first start writes (the shipped settings of the simulated 24-bit
+// instrument).
+enum class TSettingsFiles { Defaults, Shipped };
+
 class TTestConfig {
 public:
-    TTestConfig() : fConfig(std::make_unique<TAppConfig>(fDir.Str() + "app", fDir.Str() + "data")) {
+    explicit TTestConfig(TSettingsFiles aFiles = TSettingsFiles::Defaults)
+        : fConfig(std::make_unique<TAppConfig>(fDir.Str() + "app", fDir.Str() + "data")) {
+        if (aFiles == TSettingsFiles::Defaults) {
+            WriteFileBytes(fConfig->SettingsFileName(), "");
+            WriteFileBytes(fConfig->DevicesFileName(), "");
+        }
         fConfig->LoadSettings();
         fPrevious = gConfig;
         gConfig = fConfig.get();
