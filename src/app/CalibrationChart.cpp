@@ -71,7 +71,12 @@ QRectF TCalibrationChart::View() const {
 
 QRect TCalibrationChart::PlotRect() const {
     const QFontMetrics fm = fontMetrics();
-    const int left = fm.height() * 2 + fm.horizontalAdvance("-0000.0000") + 8;
+    // Room for the widest value label: a dT factor of a 24-bit converter has many decimals.
+    const QRectF v = View();
+    int labels = fm.horizontalAdvance("-0000.0000");
+    for (const auto& tick : Ticks(v.top(), v.bottom()))
+        labels = std::max(labels, fm.horizontalAdvance(tick.second));
+    const int left = fm.height() * 2 + labels + 8;
     const int top = fm.height() * 2 + 8, bottom = fm.height() * 3 + 8,
               right = fm.horizontalAdvance("0000") + 8;
     return QRect(left, top, std::max(10, width() - left - right), std::max(10, height() - top - bottom));

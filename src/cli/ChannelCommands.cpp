@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -91,6 +93,14 @@ double Decimals(double aValue, int aDigits) {
     return std::round(aValue * scale) / scale;
 }
 
+// A factor of a 24-bit converter is a few millionths of a kelvin per count: kept to six
+// significant digits, not to a count of decimals.
+double Significant(double aValue, int aDigits) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.*g", aDigits, aValue);
+    return std::strtod(buf, nullptr);
+}
+
 nlohmann::ordered_json AutoDt(TCliContext& aContext, const std::string& aFile, const std::string& aOut) {
     const auto d = Load(aContext, aFile);
     std::vector<RDiffTempAutoPoint> points;
@@ -105,7 +115,7 @@ nlohmann::ordered_json AutoDt(TCliContext& aContext, const std::string& aFile, c
         j["points"].push_back({{"temp", Decimals(p.temp, 3)},
                                {"dT", Decimals(p.dT, 3)},
                                {"height", p.height},
-                               {"factor", Decimals(p.factor, 6)}});
+                               {"factor", Significant(p.factor, 6)}});
     }
     if (!aOut.empty()) {
         // Over the real range of the configured temperature table, as at start-up.

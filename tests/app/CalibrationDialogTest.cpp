@@ -75,7 +75,7 @@ TEST_F(CalibrationDialogTest, TemperatureCellsAreCheckedWhileTyped) {
     auto& d = Open(gTempCalibrationTable);
     (void)d;
     const int max = gTempCalibrationTable->fMaxADCValue;
-    EXPECT_EQ(Type(0, 0, "99999"), std::to_string(max));  // clipped at the channel's limit
+    EXPECT_EQ(Type(0, 0, "99999999"), std::to_string(max));  // clipped at the channel's limit
     EXPECT_EQ(Type(0, 0, "12a"), "12");                   // the letter is refused, "12" stays
     EXPECT_EQ(Type(0, 0, "-5"), std::to_string(gTempCalibrationTable->fMinADCValue));
     EXPECT_EQ(Type(0, 1, "-28,5"), "-28,5");

@@ -68,7 +68,7 @@ TEST_F(CalibrationRunTest, PointsFromARunWithTwoReferencePeaks) {
     EXPECT_EQ(gDiffTempCalibrationTable->GetRefPoints().GetItem(0).unitValue, 157);
     for (int r = 0; r < 2; ++r) {
         const TRefPoint p = gDiffTempCalibrationTable->GetRefPoints().GetItem(r);
-        EXPECT_NEAR(p.realValue, 0.01, 0.001) << r;  // the cell's pair: 100 counts per kelvin
+        EXPECT_NEAR(p.realValue, 1.0 / 204800, 0.05 / 204800) << r;  // the cell's pair: 204800 counts per kelvin
         EXPECT_EQ(Grid().Cell(r, 2), std::to_string(p.peakHeight));
     }
     EXPECT_TRUE(gNeedRecalcCurveRealValues);
@@ -182,10 +182,10 @@ TEST_F(CalibrationRunTest, CalibratedWithReferenceRunsTinReadsAsTheCellWasSet) {
     const float before = w->DataClass().items[20000][0].dtc;
     Trigger(*form, "Калибровочная таблица: " + gConfig->diffChannelName);
     ASSERT_TRUE(driven);
-    // The open window converts through the new dT table: about 0.01 K per count now.
+    // The open window converts through the new dT table: about 1/204800 K per count now.
     const TItem& s = w->DataClass().items[20000][0];
     EXPECT_NE(s.dtc, before);
-    EXPECT_NEAR(s.dtc / s.dt, 0.01, 0.001);
+    EXPECT_NEAR(s.dtc / s.dt, 1.0 / 204800, 0.05 / 204800);
 
     TfrmDataWindow* unknown = form->OpenFile(tin);
     ASSERT_NE(unknown, nullptr);

@@ -49,6 +49,15 @@ protected:
         base = d.items[std::max(0, top - 2000)][0].dt;
         height = std::max(1, d.items[top][0].dt - base);
     }
+    // The detected peak that holds the melting peak's top (the record may hold smaller effects,
+    // such as the step where the heater goes off).
+    const TPeak* MeltingPeak(const TDataClass& d) const {
+        for (int k = 0; k < d.peaks.GetItemCount(); ++k) {
+            const auto* p = dynamic_cast<const TPeak*>(d.peaks.GetItemByIndex(k).value);
+            if (p && p->begX < top && p->endX > top) return p;
+        }
+        return nullptr;
+    }
     int MidY(const TfrmDataWindow& w) const {
         return PlotY(w, (w.DataClass().begYSel + w.DataClass().endYSel) / 2);
     }
@@ -107,7 +116,8 @@ TEST_F(DataWindowTest, EveryViewModeDrawsItsCurvesAndSetsItsCommands) {
 
     Trigger(w, "X - время, Y - " + c.diffChannelName);
     Trigger(w, "Автоматическое определение ВСЕХ пиков");
-    EXPECT_EQ(w.DataClass().peaks.GetItemCount(), 1);
+    FindPeak(w.DataClass());
+    EXPECT_NE(MeltingPeak(w.DataClass()), nullptr);
     SaveArtifact(w, "view-dT-by-time-peak");
 }
 
@@ -117,7 +127,7 @@ TEST_F(DataWindowTest, ZoomWithARectangleAndWithTheButtons) {
     FindPeak(d);
     Trigger(w, "Приближение");
     EXPECT_EQ(w.WorkMode(), app::WM_ZOOM);
-    const int low = base - height, high = base + 2 * height;
+    const int low = base - height / 10, high = base + height * 9 / 10;
     const double pixelX = static_cast<double>(d.endXSel - d.begXSel) / w.Canvas().GetGraphicWidth();
     const double pixelY = static_cast<double>(d.endYSel - d.begYSel) / w.Canvas().GetGraphicHeight();
     const QPoint a(PlotX(w, top - 5000), PlotY(w, high)), b(PlotX(w, top + 5000), PlotY(w, low));
@@ -147,7 +157,7 @@ TEST_F(DataWindowTest, ZoomWithARectangleAndWithTheButtons) {
 
 TEST_F(DataWindowTest, DetectionInAStripNeedsMoreThanOneSecondOfData) {
     // A window of fewer items than pixels: every item can be hit.
-    TfrmDataWindow& w = OpenAt(-650, 350);
+    TfrmDataWindow& w = OpenAt(-650, 550);
     const int f = static_cast<int>(w.DataClass().frequency);
     Strip(w, "Определение пиковв отмеченной области", -600, -600 + f);
     EXPECT_EQ(w.WorkMode(), app::WM_DETECT_PEAKS);  // nothing ran: the tool waits for a strip
@@ -156,17 +166,20 @@ TEST_F(DataWindowTest, DetectionInAStripNeedsMoreThanOneSecondOfData) {
          QPoint(PixelOfItem(w, top - 599 + f), MidY(w)));
     EXPECT_EQ(w.WorkMode(), app::WM_NONE);  // detection ran (and reset the tools)
 
-    Strip(w, "Определение пиковв отмеченной области", -620, 330);
+    // The base line is searched for in the strip: it takes a good stretch on both sides.
+    w.DataClass().begXSel = top - 3000, w.DataClass().endXSel = top + 3000;
+    w.Redraw();
+    Strip(w, "Определение пиковв отмеченной области", -2500, 1500);
     ASSERT_EQ(w.DataClass().peaks.GetItemCount(), 1);
     const auto* peak = dynamic_cast<const TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
-    EXPECT_GT(peak->begX, top - 620);
-    EXPECT_LT(peak->endX, top + 330);
+    EXPECT_LT(peak->begX, top);
+    EXPECT_GT(peak->endX, top);
 }
 
 TEST_F(DataWindowTest, DraggingAPeakMarginAndTheZeroLine) {
     TfrmDataWindow& w = OpenAt(-1000, 600);
     Trigger(w, "Автоматическое определение ВСЕХ пиков");
-    auto* peak = dynamic_cast<TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
+    auto* peak = const_cast<TPeak*>(MeltingPeak(w.DataClass()));
     ASSERT_NE(peak, nullptr);
     const TScreenCoord* margin = CoordOf(w, CUTLINE_PEAKLEFTMARGIN);
     ASSERT_NE(margin, nullptr);
@@ -216,7 +229,7 @@ TEST_F(DataWindowTest, ADerivativeChannelAndTheChannelPanel) {
     gConfig->b_swapTempAndDiffTemp = true;
     TfrmDataWindow& w = OpenAt(-2000, 2000);
     Trigger(w, "Автоматическое определение ВСЕХ пиков");
-    ASSERT_EQ(w.DataClass().peaks.GetItemCount(), 1);
+    ASSERT_NE(MeltingPeak(w.DataClass()), nullptr);
     Strip(w, "Первая производная", -1500, 1500);
     TDataClass& d = w.DataClass();
     ASSERT_EQ(d.GetChannelCount(), 2);
@@ -331,19 +344,22 @@ TEST_F(DataWindowTest, AnotherFileLoadsIntoExtraChannels) {
 
 TEST_F(DataWindowTest, RightClickSelectsThePeakUnderTheMouseForDeletion) {
     // Fewer items than pixels: the click can land exactly on the peak's first item.
-    TfrmDataWindow& w = OpenAt(-500, 400);
+    TfrmDataWindow& w = OpenAt(-500, 600);
     Trigger(w, "Автоматическое определение ВСЕХ пиков");
-    const auto* peak = dynamic_cast<const TPeak*>(w.DataClass().peaks.GetItemByIndex(0).value);
+    const TPeak* peak = MeltingPeak(w.DataClass());
     ASSERT_NE(peak, nullptr);
+    const int peaks = w.DataClass().peaks.GetItemCount();
     QAction* remove = FindAction(w, gConfig->deleteIntegralCaption);
     Click(w.Plot(), QPoint(PixelOfItem(w, peak->begX), MidY(w)), Qt::RightButton);
     EXPECT_EQ(w.EditPeakNumber(), 0);  // on the margin: no peak
     EXPECT_FALSE(remove->isEnabled());
     Click(w.Plot(), QPoint(PixelOfItem(w, (peak->begX + peak->endX) / 2), MidY(w)), Qt::RightButton);
-    EXPECT_EQ(w.EditPeakNumber(), 1);
+    ASSERT_GT(w.EditPeakNumber(), 0);
+    EXPECT_EQ(w.DataClass().peaks.GetItemByIndex(w.EditPeakNumber() - 1).value, peak);
     ASSERT_TRUE(remove->isEnabled());
     remove->trigger();
-    EXPECT_EQ(w.DataClass().peaks.GetItemCount(), 0);
+    EXPECT_EQ(w.DataClass().peaks.GetItemCount(), peaks - 1);
+    EXPECT_EQ(MeltingPeak(w.DataClass()), nullptr);
 }
 
 TEST_F(DataWindowTest, SmoothingIsUndoneToTheLoadedCurve) {

@@ -140,6 +140,9 @@ TEST_F(RecordTest, CalibrationWithReferenceRunsReadsAnotherSubstance) {
         WriteFileBytes(devicesFile, text + "\nSubstances=" + aList + "\n");
     };
     substances("indium:10,zinc:5");
+    // The shipped detection limits, which fit the 24-bit converter.
+    std::filesystem::copy_file(kSource + "/data/defaults/Settings.ini", dir.Path() / "data" / "Settings.ini",
+                               std::filesystem::copy_options::overwrite_existing);
     const std::string cli = "--data-dir " + Data() + " --json ";
     const std::string program = ShellQuote(kSource + "/data/samples/Calibration.prg");
     const std::string references = ShellQuote(dir.Str() + "references.dsc");
@@ -150,9 +153,9 @@ TEST_F(RecordTest, CalibrationWithReferenceRunsReadsAnotherSubstance) {
     ASSERT_EQ(dt.exitCode, 0) << dt.err;
     const json points = json::parse(dt.out)["points"];
     ASSERT_EQ(points.size(), 2u) << dt.out;
-    // The cell's pair gives 100 counts per kelvin.
+    // The cell's pair gives 204800 counts per kelvin.
     for (const json& p : points)
-        EXPECT_NEAR(p["factor"].get<double>(), 0.01, 0.001);
+        EXPECT_NEAR(p["factor"].get<double>(), 1.0 / 204800, 0.05 / 204800);
 
     const json peaks = json::parse(RunCli(cli + "peaks " + references).out)["peaks"];
     ASSERT_EQ(peaks.size(), 2u);
