@@ -147,6 +147,16 @@ TfrmDataWindow* TKalveroForm::OpenFile(const std::string& aFileName, int aFilter
     return nullptr;
 }
 
+void TKalveroForm::TakeHandOver(const std::string& aFileName) {
+    if (gMustCloseApplication) return;
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    std::error_code ec;
+    if (!aFileName.empty() && std::filesystem::is_regular_file(aFileName, ec)) OpenFile(aFileName);
+}
+
 void TKalveroForm::OpenCommand() {
     if (!fConfig) return;
     if (const auto chosen = AskOpenFile(this, DialogFolder(), fConfig->workFileOpenFilter))

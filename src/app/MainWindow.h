@@ -33,6 +33,7 @@ class TfrmDataWindow;
 class TQtUiHooks;
 class TfrmScanControlForm;
 class TSubsctractionForm;
+class TUpdateCheck;
 
 struct TStartOptions {
     std::string applicationPath;  // the program's folder (with the plug-ins folder beside it)
@@ -55,6 +56,9 @@ public:
     TfrmDataWindow* NewDataWindow();
     // A new window with the file loaded; an error is shown and logged and the window closed.
     TfrmDataWindow* OpenFile(const std::string& aFileName, int aFilterIndex = 1);
+    // Another start of the program handed over aFileName (empty: none): the window is restored
+    // and raised, and an existing file opens in a new data window.
+    void TakeHandOver(const std::string& aFileName);
     std::vector<TfrmDataWindow*> DataWindows() const;
     TfrmDataWindow* ActiveDataWindow() const;
     QMdiArea& MdiArea() const { return *fMdiArea; }
@@ -123,6 +127,7 @@ private:
     QTimer* fSaveTimer = nullptr;
     TfrmScanControlForm* fScanControl = nullptr;
     TSubsctractionForm* fSubtraction = nullptr;
+    TUpdateCheck* fUpdateCheck = nullptr;  // the week's check for a newer version, when due
 };
 
 // Where the main window goes: the stored place and size, or, without one (left -1), centred

@@ -22,11 +22,14 @@
 #include "app/QtUiHooks.h"
 #include "app/ScanControlForm.h"
 #include "app/SubtractionForm.h"
+#include "app/UpdateCheck.h"
 #include "calibration/GlobalTables.h"
 #include "common/Config.h"
+#include "common/DateTime.h"
 #include "common/Globals.h"
 #include "common/Logger.h"
 #include "common/MsgBoxes.h"
+#include "data/Version.h"
 #include "plugins/PluginUtil.h"
 #include "system/RegistryUtil.h"
 
@@ -86,6 +89,10 @@ void TKalveroForm::StartUp(const TStartOptions& aOptions) {
     gLogger = fLogger.get();
     AddAboutItem();
     fHelpFileName = fConfig->fApplicationPath + fConfig->helpFile;
+    if (UpdateCheckDue(*fConfig, Now())) {
+        fUpdateCheck = new TUpdateCheck(*fConfig, ProductVersion(), this);
+        fUpdateCheck->Start();
+    }
     PlaceWindow();
     try {
         // The temperature table, the dT table of the configured kind and the heat table; a damaged

@@ -123,6 +123,7 @@ void TAppConfig::LoadApplicationSettings(const TIniFile& aIni) {
     const char* s = kAppSection;
     appCheckUpdate = aIni.ReadBool(s, "appCheckUpdate", false);
     appCheckUpdateDate = aIni.ReadDate(s, "appCheckUpdateDate", EncodeDateTime(2000, 1, 1));
+    appUpdateSite = aIni.ReadString(s, "appUpdateSite", "http://kalvero.example/");
     windowLeft = aIni.ReadInteger(s, "WindowLeft", -1);
     windowTop = aIni.ReadInteger(s, "WindowTop", -1);
     windowWidth = aIni.ReadInteger(s, "WindowWidth", -1);

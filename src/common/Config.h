@@ -111,6 +111,9 @@ public:
         fProgramDataPluginsPath, fCalibrationTablesPath, appUserDataPath;
     bool appCheckUpdate = false;
     TDateTime appCheckUpdateDate = 0;
+    // The web site the update check asks ("appUpdateSite"; its pages "kalvero_version.txt" and
+    // "soft.php"): a lab may name a server of its own.
+    std::string appUpdateSite;
     std::string helpFile;
     int32_t scanThreadPriority = 3;
     std::string fileVersion;

@@ -12,7 +12,7 @@
 namespace kalvero {
 namespace {
 
-constexpr off_t kFlushPiece = off_t{8} << 20;
+constexpr off_t kFlushPiece = off_t{2} << 20;
 
 }  // namespace
 
@@ -73,13 +73,15 @@ void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes
 }
 
 void WriteFileAtomic(const std::filesystem::path& aPath,
-                     const std::function<void(const TByteSink&)>& aProduce) {
+                     const std::function<void(const TByteSink&)>& aProduce, uint64_t aExpectedSize) {
     const std::string failure = "Не удалось записать файл " + aPath.string();
     std::random_device rd;
     const std::filesystem::path temp =
         aPath.parent_path() / ("." + aPath.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw EFileError(failure);
+    // A file system that cannot reserve space just goes on without.
+    if (aExpectedSize > 0) ::fallocate(fd, 0, 0, static_cast<off_t>(aExpectedSize));
     bool ok = true;
     off_t written = 0, flushing = 0;
     const TByteSink sink = [&](std::string_view aBytes) {
@@ -108,6 +110,8 @@ void WriteFileAtomic(const std::filesystem::path& aPath,
         ::unlink(temp.c_str());
         throw;
     }
+    if (aExpectedSize > 0 && static_cast<uint64_t>(written) != aExpectedSize)
+        ok = ok && ::ftruncate(fd, written) == 0;
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && std::rename(temp.c_str(), aPath.c_str()) == 0;

@@ -21,10 +21,12 @@ std::string ReadWholeFile(const std::filesystem::path& aPath);
 void WriteFileAtomic(const std::filesystem::path& aPath, std::string_view aBytes);
 // The same for a file made in pieces: aProduce hands the file's bytes to the sink it is given, in
 // order, so that a large file never needs a second copy in memory. An exception from aProduce
-// leaves the old file as well (and propagates).
+// leaves the old file as well (and propagates). aExpectedSize, when known, lets the file system
+// reserve the file's space at once instead of piece by piece; the file ends where the produced
+// bytes end whatever it says.
 using TByteSink = std::function<void(std::string_view)>;
 void WriteFileAtomic(const std::filesystem::path& aPath,
-                     const std::function<void(const TByteSink&)>& aProduce);
+                     const std::function<void(const TByteSink&)>& aProduce, uint64_t aExpectedSize = 0);
 
 // A file mapped read-only into memory for the time of a read; large records are parsed in place
 // without a copy. Throws EFileError like ReadWholeFile.

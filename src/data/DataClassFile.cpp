@@ -111,25 +111,29 @@ void TDataClass::SaveToFile(const std::string& aFileName, bool aSaveOnlySelected
     // channel 0 alone and still see how many channels the experiment had.
     const int blocks = c.fileVersion == DATAFILE_VER_1_2 ? GetChannelCount() : 1;
     // Records go out through a buffer of 64 K records, not a copy of the whole record.
-    WriteFileAtomic(aFileName, [&](const TByteSink& aSink) {
-        aSink(EncodeHeader(h));
-        constexpr size_t kChunk = 65536;
-        std::vector<char> buffer(std::min<size_t>(kChunk, static_cast<size_t>(count)) * DATAFILE_RECORD_SIZE);
-        for (int ch = 0; ch < blocks; ++ch) {
-            for (int32_t from = first; from < first + count;) {
-                const int32_t to =
-                    static_cast<int32_t>(std::min<int64_t>(first + count, int64_t{from} + kChunk));
-                char* out = buffer.data();
-                for (int32_t i = from; i < to; ++i, out += DATAFILE_RECORD_SIZE) {
-                    const TItem& s = items[i][ch];
-                    PutInt32(out, s.t);
-                    PutInt32(out + 4, s.dt);
+    WriteFileAtomic(
+        aFileName,
+        [&](const TByteSink& aSink) {
+            aSink(EncodeHeader(h));
+            constexpr size_t kChunk = 65536;
+            std::vector<char> buffer(std::min<size_t>(kChunk, static_cast<size_t>(count)) *
+                                     DATAFILE_RECORD_SIZE);
+            for (int ch = 0; ch < blocks; ++ch) {
+                for (int32_t from = first; from < first + count;) {
+                    const int32_t to =
+                        static_cast<int32_t>(std::min<int64_t>(first + count, int64_t{from} + kChunk));
+                    char* out = buffer.data();
+                    for (int32_t i = from; i < to; ++i, out += DATAFILE_RECORD_SIZE) {
+                        const TItem& s = items[i][ch];
+                        PutInt32(out, s.t);
+                        PutInt32(out + 4, s.dt);
+                    }
+                    aSink({buffer.data(), static_cast<size_t>(out - buffer.data())});
+                    from = to;
                 }
-                aSink({buffer.data(), static_cast<size_t>(out - buffer.data())});
-                from = to;
             }
-        }
-    });
+        },
+        DATAFILE_HEADER_SIZE + uint64_t{DATAFILE_RECORD_SIZE} * static_cast<uint64_t>(count) * blocks);
     fWasSaved = true;
     fHasUnsavedChanges = false;
     fFileName = aFileName;

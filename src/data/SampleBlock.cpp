@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <vector>
 
 namespace kalvero::sample_block {
 namespace {
 
-// From two huge pages on; the allocator maps such blocks from the system anyway, in small pages.
+// From two huge pages on; the allocator maps such blocks from the system anyway.
 constexpr size_t kMappedFrom = size_t{4} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
 
@@ -19,7 +21,8 @@ bool Mapped(size_t aBytes) {
     return aBytes >= kMappedFrom;
 }
 
-// A mapped block spans whole huge pages: one mapping of one kind, which can grow in place.
+// A mapped block spans whole huge pages (aligned to them, so that a system that makes huge pages
+// by itself can use them): one mapping, which can grow in place.
 size_t Span(size_t aBytes) {
     return (aBytes + kHugePage - 1) / kHugePage * kHugePage;
 }
@@ -34,12 +37,62 @@ void* Map(size_t aBytes) {
     if (aligned > start) ::munmap(raw, aligned - start);
     const uintptr_t end = start + span + kHugePage;
     if (end > aligned + span) ::munmap(reinterpret_cast<void*>(aligned + span), end - aligned - span);
-    void* p = reinterpret_cast<void*>(aligned);
-#ifdef MADV_HUGEPAGE
-    // A refusal leaves ordinary pages.
-    ::madvise(p, span, MADV_HUGEPAGE);
-#endif
-    return p;
+    // No huge-page advice: where the system makes huge pages only on request it compacts memory
+    // for them while the load waits, which made the first load of a long record several times
+    // slower than faulting in ordinary pages. Where it makes them anyway, this block gets them.
+    return reinterpret_cast<void*>(aligned);
+}
+
+// Mapped blocks released lately, kept for the next record of about their size (closing one long
+// record and loading the next, every load of a benchmark): the load then writes into pages the
+// process holds already instead of faulting each one in from the system anew. The heap does the
+// same for its blocks; these are mapped apart from it. At most a few blocks and 512 MB are kept.
+class TKeptBlocks {
+public:
+    // A kept block of aSpan bytes or up to a quarter more (trimmed to aSpan); null when none.
+    void* Take(size_t aSpan) {
+        std::lock_guard lock(fLock);
+        for (auto it = fBlocks.begin(); it != fBlocks.end(); ++it) {
+            if (it->span < aSpan || it->span > aSpan + aSpan / 4) continue;
+            const TBlock block = *it;
+            fBlocks.erase(it);
+            fBytes -= block.span;
+            if (block.span > aSpan) ::munmap(static_cast<char*>(block.p) + aSpan, block.span - aSpan);
+            return block.p;
+        }
+        return nullptr;
+    }
+    void Keep(void* aBlock, size_t aSpan) {
+        std::vector<TBlock> dropped;
+        {
+            std::lock_guard lock(fLock);
+            fBlocks.push_back({aBlock, aSpan});
+            fBytes += aSpan;
+            while (fBlocks.size() > kMaxBlocks || fBytes > kMaxBytes) {
+                dropped.push_back(fBlocks.front());
+                fBytes -= fBlocks.front().span;
+                fBlocks.erase(fBlocks.begin());
+            }
+        }
+        for (const TBlock& b : dropped)
+            ::munmap(b.p, b.span);
+    }
+
+private:
+    struct TBlock {
+        void* p;
+        size_t span;
+    };
+    static constexpr size_t kMaxBlocks = 4;
+    static constexpr size_t kMaxBytes = size_t{512} << 20;
+    std::mutex fLock;
+    std::vector<TBlock> fBlocks;  // oldest first
+    size_t fBytes = 0;
+};
+
+TKeptBlocks& Kept() {
+    static TKeptBlocks* kept = new TKeptBlocks;  // never destroyed: blocks may go back at exit
+    return *kept;
 }
 
 }  // namespace
@@ -53,6 +106,8 @@ void* Allocate(size_t aBytes) {
 }
 
 void* AllocateForWriting(size_t aBytes) {
+    if (aBytes != 0 && Mapped(aBytes))
+        if (void* kept = Kept().Take(Span(aBytes))) return kept;
     if (aBytes == 0 || Mapped(aBytes)) return Allocate(aBytes);
     void* p = std::malloc(aBytes);
     if (!p) throw std::bad_alloc();
@@ -62,7 +117,7 @@ void* AllocateForWriting(size_t aBytes) {
 void Release(void* aBlock, size_t aBytes) {
     if (!aBlock) return;
     if (Mapped(aBytes)) {
-        ::munmap(aBlock, Span(aBytes));
+        Kept().Keep(aBlock, Span(aBytes));
     } else {
         std::free(aBlock);
     }

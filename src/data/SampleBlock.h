@@ -1,8 +1,9 @@
 #pragma once
 // Zeroed memory blocks for sample arrays. Blocks of a few megabytes and more are mapped from
-// the system on their own, in huge pages where the system offers them: a long record is then
-// faulted in two megabytes at a time instead of four kilobytes, which at ten million samples
-// costs more than the samples themselves. Untouched parts of such a block cost nothing.
+// the system on their own, so that a long record grows in place and untouched parts of its block
+// cost nothing. A few such blocks released lately are kept for the next record written in full
+// (AllocateForWriting): faulting in the pages of a ten-million-sample record anew costs more than
+// loading its samples.
 
 #include <cstddef>
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -90,9 +91,11 @@ std::string ExecArgument(const std::string& aText) {
     return s + "\"";
 }
 
-void RunIfPresent(const std::string& aProgram, const std::string& aArgument) {
+void RunIfPresent(const std::string& aProgram, std::vector<std::string> aArguments) {
     const std::string program = FindExecutable(aProgram);
-    if (!program.empty()) RunProgram({program, aArgument}, nullptr);
+    if (program.empty()) return;
+    aArguments.insert(aArguments.begin(), program);
+    RunProgram(aArguments, nullptr);
 }
 
 }  // namespace
@@ -177,13 +180,29 @@ void RegisterExt(const std::string& aExtension, const std::string& aLabel, const
                         "\"/>\n"
                         "  </mime-type>\n"
                         "</mime-info>\n");
-    WriteFileAtomic(applications / ("kalvero-" + aExtension + ".desktop"),
-                    "[Desktop Entry]\nType=Application\nName=" + aLabel +
-                        "\nExec=" + ExecArgument(aProgramFile) + " %f\nMimeType=" + mime +
-                        ";\nTerminal=false\nNoDisplay=true\n");
-    // The desktop's caches learn of the new type; without the tools it finds it at its next scan.
-    RunIfPresent("update-mime-database", mimeFolder.string());
-    RunIfPresent("update-desktop-database", applications.string());
+    const std::string entry = "kalvero-" + aExtension + ".desktop";
+    WriteFileAtomic(applications / entry, "[Desktop Entry]\nType=Application\nName=" + aLabel +
+                                              "\nExec=" + ExecArgument(aProgramFile) +
+                                              " %f\nIcon=kalvero\nMimeType=" + mime +
+                                              ";\nTerminal=false\nNoDisplay=true\n");
+    // The program's icon, shipped beside it, for the program and for its files.
+    const fs::path icon = fs::path(programFolder) / "kalvero.svg";
+    if (fs::exists(icon, ec)) {
+        const fs::path theme = fs::path(DataHome()) / "icons" / "hicolor" / "scalable";
+        std::string mimeIcon = mime;
+        std::replace(mimeIcon.begin(), mimeIcon.end(), '/', '-');
+        const std::string picture = ReadWholeFile(icon);
+        for (const auto& [folder, name] : {std::pair<std::string, std::string>{"apps", "kalvero"},
+                                           std::pair<std::string, std::string>{"mimetypes", mimeIcon}}) {
+            fs::create_directories(theme / folder, ec);
+            WriteFileAtomic(theme / folder / (name + ".svg"), picture);
+        }
+    }
+    // The desktop's caches learn of the new type and its program; without the tools the desktop
+    // finds them at its next scan.
+    RunIfPresent("update-mime-database", {mimeFolder.string()});
+    RunIfPresent("update-desktop-database", {applications.string()});
+    RunIfPresent("xdg-mime", {"default", entry, mime});
 }
 
 }  // namespace kalvero::SystemUtils

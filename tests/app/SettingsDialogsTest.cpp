@@ -21,6 +21,7 @@
 #include "common/IniFile.h"
 #include "support/TableFiles.h"
 #include "system/RegistryUtil.h"
+#include "system/SystemUtils.h"
 
 using namespace kalvero;
 using namespace kalvero::test;
@@ -218,8 +219,9 @@ TEST_F(SettingsDialogsTest, AntiAliasingTurnsDrawOptimisationOnAndSaysSoOnce) {
 }
 
 TEST_F(SettingsDialogsTest, TheDataFolderAndTheRegistration) {
-    const std::string share = dir.Str() + "share";
+    const std::string share = dir.Str() + "share", config = dir.Str() + "config";
     setenv("XDG_DATA_HOME", share.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);  // where the desktop keeps default programs
     Start();
     app::TAppPropsForm dialog(*form);
     app::TPromptAnswer folder;
@@ -235,7 +237,13 @@ TEST_F(SettingsDialogsTest, TheDataFolderAndTheRegistration) {
     EXPECT_EQ(Asked(TPrompt::pkInfo)[0].text, "Расширение успешно зарегистрировано");
     EXPECT_EQ(RegistryUtil::GetStringParam("@", "Software\\Classes\\.dsc"), "DscDataFile");
     EXPECT_TRUE(std::filesystem::exists(share + "/applications/kalvero-dsc.desktop"));
+    if (!SystemUtils::FindExecutable("xdg-mime").empty()) {
+        EXPECT_NE(
+            ReadFileBytes(config + "/mimeapps.list").find("application/x-kalvero-dsc=kalvero-dsc.desktop"),
+            std::string::npos);
+    }
     unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_CONFIG_HOME");
     dialog.ApplyAndClose(false);
     EXPECT_EQ(gConfig->appUserDataPath, dir.Str() + "runs/");
 }

@@ -41,3 +41,21 @@ TEST(FileUtil, AFileMadeInPiecesReplacesTheOldOneOnlyWhenComplete) {
         EXPECT_NE(std::string(e.what()).find("Не удалось записать файл"), std::string::npos);
     }
 }
+
+// The size a file is expected to have only reserves space: the file holds what was produced.
+TEST(FileUtil, AnExpectedSizeNeverAddsOrCutsBytes) {
+    TTempDir dir;
+    const auto file = dir.Path() / "a.bin";
+    const std::string piece(3 << 20, 'x');  // beyond one piece that goes to the disk early
+    for (const uint64_t expected : {uint64_t{1} << 24, uint64_t{10}, uint64_t{piece.size() + 4}}) {
+        WriteFileAtomic(
+            file,
+            [&](const TByteSink& aSink) {
+                aSink(piece);
+                aSink("tail");
+            },
+            expected);
+        EXPECT_EQ(std::filesystem::file_size(file), piece.size() + 4) << expected;
+        EXPECT_EQ(ReadFileBytes(file).substr(piece.size()), "tail") << expected;
+    }
+}

@@ -67,3 +67,28 @@ TEST(SampleBlock, ArraysOfSamplesAndOfRawReadings) {
     EXPECT_EQ(undo[599999][0].dt, -7);
     EXPECT_EQ(undo[699999][0].t, 0);
 }
+
+// A released long block serves the next block of about its size that is written in full; one
+// that must read zero comes fresh, and so does one much smaller. Growing a reused block shows no
+// old bytes.
+TEST(SampleBlock, ReleasedLongBlocksServeTheNextLoad) {
+    constexpr size_t kMb = size_t{1} << 20;
+    auto* first = static_cast<unsigned char*>(sample_block::AllocateForWriting(40 * kMb));
+    std::memset(first, 0xCD, 40 * kMb);
+    sample_block::Release(first, 40 * kMb);
+
+    auto* zeroed = static_cast<unsigned char*>(sample_block::Allocate(40 * kMb));
+    EXPECT_TRUE(Zero(zeroed, 0, 40 * kMb));
+    auto* small = sample_block::AllocateForWriting(8 * kMb);
+    EXPECT_NE(small, static_cast<void*>(first));
+    sample_block::Release(small, 8 * kMb);
+
+    auto* again = static_cast<unsigned char*>(sample_block::AllocateForWriting(38 * kMb + 5));
+    EXPECT_EQ(again, first);
+    std::memset(again, 0x11, 38 * kMb + 5);
+    again = static_cast<unsigned char*>(sample_block::Resize(again, 38 * kMb + 5, 45 * kMb));
+    EXPECT_EQ(again[38 * kMb + 4], 0x11);
+    EXPECT_TRUE(Zero(again, 38 * kMb + 5, 45 * kMb - (38 * kMb + 5)));
+    sample_block::Release(again, 45 * kMb);
+    sample_block::Release(zeroed, 40 * kMb);
+}

@@ -100,19 +100,35 @@ TEST_F(SystemUtilsTest, RegistrationWritesTheClassesRootAndTheDesktopType) {
     RegistryUtil::SetMachineStoreFile(dir.Str() + "registry.ini");
     TEnvScope data("XDG_DATA_HOME", dir.Str() + "share");
     TEnvScope path("PATH", (dir.Path() / "bin").string() + ":/bin");
-    su::RegisterExt("dsc", "Файл системы ДСК", "/opt/kalvero/bin/kalvero");
+    // The desktop's tools, as far as the registration asks them.
+    const std::string log = (dir.Path() / "tools.log").string();
+    for (const char* tool : {"update-mime-database", "update-desktop-database", "xdg-mime"})
+        Script(tool, std::string("echo ") + tool + " \"$@\" >> '" + log + "'");
+    const std::string program = (dir.Path() / "opt/kalvero/kalvero").string();
+    std::filesystem::create_directories(dir.Path() / "opt/kalvero");
+    WriteFileBytes(dir.Path() / "opt/kalvero/kalvero.svg", "<svg/>");
+    su::RegisterExt("dsc", "Файл системы ДСК", program);
     EXPECT_EQ(RegistryUtil::GetStringParam("@", "Software\\Classes\\.dsc"), "DscDataFile");
     EXPECT_EQ(RegistryUtil::GetStringParam("@", "Software\\Classes\\DscDataFile"), "Файл системы ДСК");
     EXPECT_EQ(RegistryUtil::GetStringParam("@", "Software\\Classes\\DscDataFile\\Shell\\Open\\Command"),
-              "/opt/kalvero/bin/kalvero \"%1\"");
+              program + " \"%1\"");
     EXPECT_EQ(RegistryUtil::GetStringParam("@", "Software\\Classes\\DscDataFile\\DefaultIcon"),
-              "/opt/kalvero/bin/dsc_file.ico");
+              dir.Str() + "opt/kalvero/dsc_file.ico");
     const std::string mime = ReadFileBytes(dir.Path() / "share/mime/packages/kalvero-dsc.xml");
     EXPECT_NE(mime.find("<mime-type type=\"application/x-kalvero-dsc\">"), std::string::npos);
     EXPECT_NE(mime.find("<glob pattern=\"*.dsc\"/>"), std::string::npos);
     EXPECT_NE(mime.find("<comment>Файл системы ДСК</comment>"), std::string::npos);
     const std::string entry = ReadFileBytes(dir.Path() / "share/applications/kalvero-dsc.desktop");
-    EXPECT_NE(entry.find("Exec=\"/opt/kalvero/bin/kalvero\" %f\n"), std::string::npos);
+    EXPECT_NE(entry.find("Exec=\"" + program + "\" %f\n"), std::string::npos);
     EXPECT_NE(entry.find("MimeType=application/x-kalvero-dsc;\n"), std::string::npos);
+    EXPECT_NE(entry.find("Icon=kalvero\n"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir.Path() / "share/icons/hicolor/scalable/apps/kalvero.svg"), "<svg/>");
+    EXPECT_EQ(
+        ReadFileBytes(dir.Path() / "share/icons/hicolor/scalable/mimetypes/application-x-kalvero-dsc.svg"),
+        "<svg/>");
+    // The caches are brought up to date and the program becomes the type's default.
+    EXPECT_EQ(ReadFileBytes(log), "update-mime-database " + dir.Str() + "share/mime\n" +
+                                      "update-desktop-database " + dir.Str() + "share/applications\n" +
+                                      "xdg-mime default kalvero-dsc.desktop application/x-kalvero-dsc\n");
     RegistryUtil::SetMachineStoreFile("");
 }
