@@ -12,6 +12,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A text as the search compares it: case folded, "ё" read as "е".
+QString FoldForSearch(const QString& aText) {
+    QString folded = aText.toCaseFolded();
+    folded.replace(QChar(0x0451), QChar(0x0435));  // ё → е
+    return folded;
+}
+
 struct RParsedPage {
     RHelpPage page;
     std::vector<QString> links;  // the targets of its links, in order
@@ -48,12 +55,6 @@ fs::path LinkedPage(const fs::path& aFolder, const QString& aHref) {
 }
 
 }  // namespace
-
-QString FoldForSearch(const QString& aText) {
-    QString folded = aText.toCaseFolded();
-    folded.replace(QChar(0x0451), QChar(0x0435));  // ё → е
-    return folded;
-}
 
 THelpBook::THelpBook(const fs::path& aFolder) : fFolder(aFolder) {
     std::vector<RParsedPage> pages;

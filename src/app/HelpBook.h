@@ -34,7 +34,4 @@ private:
     std::vector<RHelpPage> fPages;
 };
 
-// A text as the search compares it: case folded, "ё" read as "е".
-QString FoldForSearch(const QString& aText);
-
 }  // namespace kalvero::app
