@@ -16,6 +16,8 @@ install(TARGETS KalveroPlugin LIBRARY DESTINATION ${KALVERO_INSTALL_DIR} NAMELIN
 install(TARGETS kalvero_sim_unidriver kalvero_sim_portio LIBRARY DESTINATION ${KALVERO_INSTALL_DIR})
 install(TARGETS kinetics LIBRARY DESTINATION ${KALVERO_INSTALL_DIR}/plugins)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kalvero.svg DESTINATION ${KALVERO_INSTALL_DIR})
+# The help books: docs/help is laid out as the program's folder (Kalvero/, plugins/Kinetics/).
+install(DIRECTORY ${KALVERO_HELP_DIR}/ DESTINATION ${KALVERO_INSTALL_DIR})
 
 # /usr/bin/kalvero → ../lib/kalvero/kalvero, and the same for the CLI.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)

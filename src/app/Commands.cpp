@@ -10,7 +10,6 @@
 #include <map>
 
 #include "app/QtText.h"
-#include "common/MsgBoxes.h"
 
 namespace kalvero::app {
 
@@ -71,11 +70,6 @@ void NameForAccessibility(QWidget* aRoot) {
                        dynamic_cast<QComboBox*>(field));
         if (isField && field->accessibleName().isEmpty()) field->setAccessibleName(field->toolTip());
     }
-}
-
-void ShowNotAvailable(const std::string& aCaption) {
-    MsgBox("Команда \"" + S(StripAccel(Q(aCaption))) +
-           "\" пока недоступна в этой версии программы: её окно ещё не готово.");
 }
 
 }  // namespace kalvero::app

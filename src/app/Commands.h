@@ -31,8 +31,4 @@ QString AccessibleCaption(const QAction* aAction);
 // action's hint. Call after a window's widgets exist (and again when widgets are added).
 void NameForAccessibility(QWidget* aRoot);
 
-// The commands of a feature that another part of the program brings: a clear box instead of
-// a silent nothing.
-void ShowNotAvailable(const std::string& aCaption);
-
 }  // namespace kalvero::app

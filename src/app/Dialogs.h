@@ -32,7 +32,8 @@ void PrintExperiment(TfrmDataWindow& aWindow);
 void ShowScanControl(TfrmDataWindow& aWindow);
 // "Вычитание данных": the subtraction dialog bound to the window.
 void ShowSubtraction(TfrmDataWindow& aWindow);
-// The program's help at a topic (empty: its contents).
+// The program's help at a topic (empty: its contents): the book that the settings' help file
+// stands for (HelpWindow.h).
 void ShowHelp(QWidget* aParent, const std::string& aTopic);
 
 }  // namespace kalvero::app

@@ -16,6 +16,7 @@
 #include "app/Commands.h"
 #include "app/DataWindow.h"
 #include "app/Dialogs.h"
+#include "app/HelpWindow.h"
 #include "app/Prompts.h"
 #include "app/QtText.h"
 #include "app/QtUiHooks.h"
@@ -331,13 +332,7 @@ void TKalveroForm::OfferRecoveredRuns() {
 
 void TKalveroForm::ShowPluginHelp(int aPluginIndex) {
     TPlugin* plugin = fPluginUtil ? fPluginUtil->GetPluginByIdx(aPluginIndex) : nullptr;
-    if (!plugin) return;
-    std::error_code ec;
-    if (!std::filesystem::exists(plugin->PluginHelpFileName(), ec)) {
-        ErrBox(fLogger.get(), kClassName, "Файл справки " + plugin->PluginHelpFileName() + " не найден");
-        return;
-    }
-    ShowNotAvailable("Справка: " + fPluginUtil->GetPluginName(aPluginIndex));
+    if (plugin) ShowHelpBook(this, plugin->PluginHelpFileName());
 }
 
 void TKalveroForm::closeEvent(QCloseEvent* aEvent) {

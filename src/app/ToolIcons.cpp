@@ -329,6 +329,16 @@ const std::map<TToolIcon, TPainterFn>& Painters() {
              p.setPen(QPen(kInk, 1.5, Qt::DotLine));
              p.drawRect(QRectF(4, 4, 16, 16));
          }},
+        {TToolIcon::Back, [](QPainter& p) { Arrow(p, QPointF(21, 12), QPointF(3, 12)); }},
+        {TToolIcon::Forward, [](QPainter& p) { Arrow(p, QPointF(3, 12), QPointF(21, 12)); }},
+        {TToolIcon::Home,
+         [](QPainter& p) {
+             p.setPen(QPen(kInk, 1.5));
+             p.setBrush(kPaper);
+             p.drawPolygon(QPolygonF({{12, 3}, {22, 12}, {19, 12}, {19, 21}, {5, 21}, {5, 12}, {2, 12}}));
+             p.setBrush(QColor(240, 200, 90));
+             p.drawRect(QRectF(10, 14, 4, 7));
+         }},
     };
     return painters;
 }

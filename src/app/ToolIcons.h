@@ -40,7 +40,10 @@ enum class TToolIcon {
     StepHeating,
     StepSustain,
     StepFree,
-    StepNone
+    StepNone,
+    Back,
+    Forward,
+    Home
 };
 
 QIcon ToolIcon(TToolIcon aIcon);

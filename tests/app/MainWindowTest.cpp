@@ -13,12 +13,12 @@
 #include "acquisition/RunControl.h"
 #include "app/AppTestSupport.h"
 #include "app/CalibrationDialog.h"
-#include "calibration/TempCalibration.h"
 #include "app/MdiArrange.h"
 #include "app/ProgressForm.h"
 #include "app/QtUiHooks.h"
 #include "app/RunBinding.h"
 #include "app/ScanControlForm.h"
+#include "calibration/TempCalibration.h"
 #include "common/Logger.h"
 #include "plugins/PluginUtil.h"
 #include "system/RegistryUtil.h"
@@ -234,14 +234,6 @@ TEST_F(MainWindowTest, AWindowThatARunWritesIntoRefusesToCloseAndToReallocate) {
     EXPECT_TRUE(f.MdiArea().subWindowList()[0]->close());  // the unsaved result: answered Yes
     EXPECT_EQ(scan.Control().DataClass(), nullptr);        // the run control lets go of the experiment
     EXPECT_EQ(scan.DataWindow(), nullptr);
-}
-
-TEST_F(MainWindowTest, CommandsOfWindowsStillToComeSaySo) {
-    app::TKalveroForm& f = Start();
-    Trigger(f, "Cправка по программе");
-    const auto messages = Asked(TPrompt::pkInfo);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].text.find("\"Cправка по программе\" пока недоступна"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, CalibrationTablesOpenTheDialogOnTheTemperatureTable) {
