@@ -68,7 +68,8 @@ TEST_F(CalibrationRunTest, PointsFromARunWithTwoReferencePeaks) {
     EXPECT_EQ(gDiffTempCalibrationTable->GetRefPoints().GetItem(0).unitValue, 157);
     for (int r = 0; r < 2; ++r) {
         const TRefPoint p = gDiffTempCalibrationTable->GetRefPoints().GetItem(r);
-        EXPECT_NEAR(p.realValue, 1.0 / 204800, 0.05 / 204800) << r;  // the cell's pair: 204800 counts per kelvin
+        EXPECT_NEAR(p.realValue, 1.0 / 204800, 0.05 / 204800)
+            << r;  // the cell's pair: 204800 counts per kelvin
         EXPECT_EQ(Grid().Cell(r, 2), std::to_string(p.peakHeight));
     }
     EXPECT_TRUE(gNeedRecalcCurveRealValues);
@@ -148,7 +149,11 @@ TEST_F(CalibrationRunTest, CalibratedWithReferenceRunsTinReadsAsTheCellWasSet) {
     // The areas of the reference peaks, as the data window shows them.
     Trigger(*w, "Автоматическое определение ВСЕХ пиков");
     const auto referencePeaks = Peaks(w->DataClass());
-    ASSERT_EQ(referencePeaks.size(), 2u);
+    std::string found;
+    for (const TPeak* p : referencePeaks)
+        found +=
+            " " + std::to_string(p->begX) + "…" + std::to_string(p->endX) + " top " + std::to_string(p->top);
+    ASSERT_EQ(referencePeaks.size(), 2u) << found;
     bool driven = false;
     QTimer::singleShot(0, form.get(), [&] {
         auto* d = dynamic_cast<app::TCalibrationFrm*>(QApplication::activeModalWidget());

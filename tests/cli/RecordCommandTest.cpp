@@ -158,7 +158,7 @@ TEST_F(RecordTest, CalibrationWithReferenceRunsReadsAnotherSubstance) {
         EXPECT_NEAR(p["factor"].get<double>(), 1.0 / 204800, 0.05 / 204800);
 
     const json peaks = json::parse(RunCli(cli + "peaks " + references).out)["peaks"];
-    ASSERT_EQ(peaks.size(), 2u);
+    ASSERT_EQ(peaks.size(), 2u) << peaks.dump();
     const RCliResult heat =
         RunCli(cli + "table build --kind heat --out " + ShellQuote(calibration + "Heat.tbl") +
                " --point substance=indium,weight=10,area=" +
