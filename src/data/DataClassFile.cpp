@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <vector>
 
 #include "common/BinaryIO.h"
@@ -110,27 +111,45 @@ void TDataClass::SaveToFile(const std::string& aFileName, bool aSaveOnlySelected
     // Only version "1.2" of the settings stores every channel; older installations read
     // channel 0 alone and still see how many channels the experiment had.
     const int blocks = c.fileVersion == DATAFILE_VER_1_2 ? GetChannelCount() : 1;
-    // Records go out through a buffer of 64 K records, not a copy of the whole record.
+    // Records go out in pieces of 256 K records, not a copy of the whole record. Each piece is
+    // gathered out of the samples on a second thread while the one before it is written: the
+    // gathering reads 16 bytes per sample, the writing copies into the system's cache, and on two
+    // cores they take no longer than the longer of them.
+    struct RPiece {
+        int channel;
+        int32_t from, to;
+    };
+    constexpr int32_t kPiece = 262144;
+    std::vector<RPiece> pieces;
+    for (int ch = 0; ch < blocks; ++ch)
+        for (int32_t from = first; from < first + count;) {
+            const int32_t to = static_cast<int32_t>(std::min<int64_t>(first + count, int64_t{from} + kPiece));
+            pieces.push_back({ch, from, to});
+            from = to;
+        }
+    auto gather = [this](const RPiece& aPiece, std::vector<char>& aBuffer) {
+        aBuffer.resize(static_cast<size_t>(aPiece.to - aPiece.from) * DATAFILE_RECORD_SIZE);
+        char* out = aBuffer.data();
+        for (int32_t i = aPiece.from; i < aPiece.to; ++i, out += DATAFILE_RECORD_SIZE) {
+            const TItem& s = items[i][aPiece.channel];
+            PutInt32(out, s.t);
+            PutInt32(out + 4, s.dt);
+        }
+    };
     WriteFileAtomic(
         aFileName,
         [&](const TByteSink& aSink) {
             aSink(EncodeHeader(h));
-            constexpr size_t kChunk = 65536;
-            std::vector<char> buffer(std::min<size_t>(kChunk, static_cast<size_t>(count)) *
-                                     DATAFILE_RECORD_SIZE);
-            for (int ch = 0; ch < blocks; ++ch) {
-                for (int32_t from = first; from < first + count;) {
-                    const int32_t to =
-                        static_cast<int32_t>(std::min<int64_t>(first + count, int64_t{from} + kChunk));
-                    char* out = buffer.data();
-                    for (int32_t i = from; i < to; ++i, out += DATAFILE_RECORD_SIZE) {
-                        const TItem& s = items[i][ch];
-                        PutInt32(out, s.t);
-                        PutInt32(out + 4, s.dt);
-                    }
-                    aSink({buffer.data(), static_cast<size_t>(out - buffer.data())});
-                    from = to;
-                }
+            std::vector<char> buffers[2];
+            std::future<void> next;
+            if (!pieces.empty()) gather(pieces[0], buffers[0]);
+            for (size_t k = 0; k < pieces.size(); ++k) {
+                if (next.valid()) next.get();
+                if (k + 1 < pieces.size())
+                    next = std::async(std::launch::async, gather, std::cref(pieces[k + 1]),
+                                      std::ref(buffers[(k + 1) % 2]));
+                // A failing write waits for the gathering in flight (the future's end) and goes on.
+                aSink({buffers[k % 2].data(), buffers[k % 2].size()});
             }
         },
         DATAFILE_HEADER_SIZE + uint64_t{DATAFILE_RECORD_SIZE} * static_cast<uint64_t>(count) * blocks);

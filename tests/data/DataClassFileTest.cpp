@@ -295,32 +295,34 @@ TEST_F(DataFileTest, FailedSaveLeavesTheOldFile) {
 }
 
 TEST_F(DataFileTest, LongRecordsAreWrittenWholeThroughTheBuffer) {
-    // More items than one write buffer holds, on two channel blocks, and a selection that starts
-    // and ends inside buffers: every record lands at its own offset.
-    config->endTime = 15000;  // 150 000 items
+    // More items than one written piece holds (256 K records, gathered while the one before is
+    // written), on two channel blocks, and a selection that starts and ends inside pieces: every
+    // record lands at its own offset.
+    config->endTime = 60000;  // 600 000 items
     auto d = Make(2);
-    ASSERT_EQ(d->GetItemCount(), 150000);
+    ASSERT_EQ(d->GetItemCount(), 600000);
     for (int i = 0; i < d->GetItemCount(); ++i)
         d->items[i][1].dt = -i;  // every record its own value (beyond the dT range: a warning)
     config->fileVersion = "1.2";
     d->SaveToFile(config.File("long.dsc"), false);
     const std::string bytes = ReadFileBytes(config.File("long.dsc"));
-    ASSERT_EQ(bytes.size(), 1432u + 2 * 150000u * 8);
+    ASSERT_EQ(bytes.size(), 1432u + 2 * 600000u * 8);
     TBinaryReader r(bytes);
     for (int ch = 0; ch < 2; ++ch)
-        for (int i : {0, 65535, 65536, 131072, 149999}) {
-            r.Seek(1432 + (static_cast<size_t>(ch) * 150000 + i) * 8);
+        for (int i : {0, 262143, 262144, 524287, 524288, 599999}) {
+            r.Seek(1432 + (static_cast<size_t>(ch) * 600000 + i) * 8);
             ASSERT_EQ(r.Read<int32_t>(), d->items[i][ch].t) << ch << " " << i;
             ASSERT_EQ(r.Read<int32_t>(), d->items[i][ch].dt) << ch << " " << i;
         }
-    d->begXSel = 70000, d->endXSel = 140001;
+    d->begXSel = 200000, d->endXSel = 540001;
     d->SaveToFile(config.File("part.dsc"), true);
     TFakeUiScope ui;
     TDataClass back;
     back.LoadFromFile(config.File("part.dsc"), ftDSC, 0);
-    ASSERT_EQ(back.GetItemCount(), 70001);
-    EXPECT_EQ(back.items[0][1].dt, -70000);
-    EXPECT_EQ(back.items[70000][1].dt, -140000);
+    ASSERT_EQ(back.GetItemCount(), 340001);
+    EXPECT_EQ(back.items[0][1].dt, -200000);
+    EXPECT_EQ(back.items[62144][1].dt, -262144);
+    EXPECT_EQ(back.items[340000][1].dt, -540000);
 }
 
 TEST_F(DataFileTest, LoadCalibratesEverySampleAndKeepsTheUndoCopyAsRead) {
