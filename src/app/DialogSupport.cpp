@@ -65,6 +65,13 @@ void OpenModal(QDialog* aDialog) {
     aDialog->open();
 }
 
+void BringToFront(QWidget& aWindow) {
+    aWindow.setWindowState(aWindow.windowState() & ~Qt::WindowMinimized);
+    aWindow.show();
+    aWindow.raise();
+    aWindow.activateWindow();
+}
+
 QPushButton* AddButton(QDialogButtonBox* aBox, const std::string& aCaption, std::function<void()> aOnClick) {
     QPushButton* button = aBox->addButton(Q(aCaption), QDialogButtonBox::ActionRole);
     button->setAutoDefault(false);

@@ -39,6 +39,8 @@ QButtonGroup* AddRadioGroup(QGroupBox* aBox, const std::vector<std::string>& aCa
 // Opens a dialog modally without blocking the caller (scripted runs go on at once); it is freed
 // when it closes.
 void OpenModal(QDialog* aDialog);
+// Shows aWindow restored from a minimised state, raised above the others and active.
+void BringToFront(QWidget& aWindow);
 // A button captioned aCaption in the dialog's button row.
 QPushButton* AddButton(QDialogButtonBox* aBox, const std::string& aCaption, std::function<void()> aOnClick);
 // The button row of the settings dialogs: aOk (apply), "ОК и сохранить" (apply and save),

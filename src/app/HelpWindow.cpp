@@ -79,10 +79,7 @@ void ShowHelpBook(QWidget* aParent, const std::string& aHelpFileName, const std:
     if (!window) window = new THelpWindow(Outermost(aParent));
     window->StandOn(QApplication::activeModalWidget());
     window->ShowPage(page);
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    BringToFront(*window);
 }
 
 void ShowHelp(QWidget* aParent, const std::string& aTopic) {

@@ -15,6 +15,7 @@
 
 #include "app/Commands.h"
 #include "app/DataWindow.h"
+#include "app/DialogSupport.h"
 #include "app/Dialogs.h"
 #include "app/HelpWindow.h"
 #include "app/Prompts.h"
@@ -149,10 +150,7 @@ TfrmDataWindow* TKalveroForm::OpenFile(const std::string& aFileName, int aFilter
 
 void TKalveroForm::TakeHandOver(const std::string& aFileName) {
     if (gMustCloseApplication) return;
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    show();
-    raise();
-    activateWindow();
+    BringToFront(*this);
     std::error_code ec;
     if (!aFileName.empty() && std::filesystem::is_regular_file(aFileName, ec)) OpenFile(aFileName);
 }

@@ -17,6 +17,7 @@
 #include "acquisition/RunControl.h"
 #include "app/Commands.h"
 #include "app/DataWindow.h"
+#include "app/DialogSupport.h"
 #include "app/Dialogs.h"
 #include "app/DigitalPortForm.h"
 #include "app/PlotView.h"
@@ -467,9 +468,7 @@ void ShowScanControl(TfrmDataWindow& aWindow) {
         form->move(corner.x() - form->width() - 20, corner.y() + 40);
         form->setProperty("placed", true);
     }
-    form->show();
-    form->raise();
-    form->activateWindow();
+    BringToFront(*form);
 }
 
 }  // namespace kalvero::app

@@ -34,9 +34,8 @@ int main(int argc, char** argv) {
 
     // The folder the configuration will use, found before it is read: the running program on it
     // takes the file and this start costs nothing more.
-    const std::filesystem::path folder(options.applicationPath);
     const std::string server = kalvero::app::InstanceServerName(
-        kalvero::ResolveProgramDataPath(folder.parent_path().filename().string()));
+        kalvero::ResolveProgramDataPath(kalvero::ApplicationTypeName(options.applicationPath)));
     std::error_code ec;
     const std::string handed =
         options.fileArgument.empty() ? "" : std::filesystem::absolute(options.fileArgument, ec).string();

@@ -83,8 +83,7 @@ int32_t UsbDataModeFromWord(const std::string& aWord) {
 TAppConfig::TAppConfig(const std::string& aApplicationPath, const std::string& aProgramDataPath) {
     fApplicationPath = IncludeTrailingPathDelimiter(aApplicationPath);
     fApplicationPluginsPath = fApplicationPath + "plugins/";
-    fApplicationTypeName =
-        std::filesystem::path(fApplicationPath.substr(0, fApplicationPath.size() - 1)).filename().string();
+    fApplicationTypeName = ApplicationTypeName(fApplicationPath);
     fProgramDataPath = ResolveProgramDataPath(fApplicationTypeName, aProgramDataPath);
     fProgramDataPluginsPath = fProgramDataPath + "plugins/";
     fCalibrationTablesPath = fProgramDataPath + "calibration/";

@@ -184,6 +184,9 @@ private:
     void LoadDeviceSettings(const TIniFile& aIni);
 };
 
+// The program's type name: the name of its folder aApplicationPath (with or without the trailing
+// "/"), which tells the program-data folders of two installations apart.
+std::string ApplicationTypeName(const std::string& aApplicationPath);
 // The folder of the program-data files: aOverride when given, else KALVERO_DATA_DIR, else the
 // per-user data folder + "Kalvero/" + aApplicationTypeName. Always ends with "/".
 std::string ResolveProgramDataPath(const std::string& aApplicationTypeName,

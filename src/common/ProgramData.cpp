@@ -27,6 +27,13 @@ std::string HomePath() {
 
 }  // namespace
 
+std::string ApplicationTypeName(const std::string& aApplicationPath) {
+    std::string folder = aApplicationPath;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return std::filesystem::path(folder).filename().string();
+}
+
 std::string ResolveProgramDataPath(const std::string& aApplicationTypeName, const std::string& aOverride) {
     if (!aOverride.empty()) return IncludeTrailingPathDelimiter(aOverride);
     const std::string fromEnv = EnvOr("KALVERO_DATA_DIR", "");
