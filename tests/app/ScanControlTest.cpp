@@ -166,9 +166,10 @@ TEST_F(ScanControlTest, AFailingConverterStopsTheRunWithTheHeaterOff) {
                                                "Faults=timeout\nFaultAfter=20"));
     TfrmScanControlForm& scan = Open(150);
     Button(scan, "Старт")->click();
+    // The thread ends first; the tick after it reports the failure.
     ASSERT_TRUE(WaitUntil([&] {
         scan.InterfaceTick();
-        return !scan.IsRunActive();
+        return !scan.IsRunActive() && !Asked(TPrompt::pkError).empty();
     }));
     const auto errors = Asked(TPrompt::pkError);
     ASSERT_EQ(errors.size(), 1u);
