@@ -52,8 +52,9 @@ BENCHMARK(BM_LoadAndCalibrate)
 
 static void BM_Save(benchmark::State& state) {
     const size_t items = static_cast<size_t>(state.range(0));
+    const std::string file = ExperimentFile(items);  // sets up the settings an experiment needs
     TDataClass d;
-    d.LoadFromFile(ExperimentFile(items), ftDSC, 0);
+    d.LoadFromFile(file, ftDSC, 0);
     const std::string out = Environment().Folder() + "saved.dsc";
     for (auto _ : state)
         d.SaveToFile(out, false);

@@ -173,8 +173,16 @@ uint32_t TCommonScanThread::PublishedTimeCounter() const {
     return std::atomic_ref<uint32_t>(fDataClass->fTimeCounter).load(std::memory_order_acquire);
 }
 
-void TCommonScanThread::PublishTimeCounter(uint32_t aTimeCounter) {
+void TCommonScanThread::PublishTimeCounter(uint32_t aTimeCounter, bool aLiveSample) {
+    fLiveSample = aLiveSample;
     std::atomic_ref<uint32_t>(fDataClass->fTimeCounter).store(aTimeCounter, std::memory_order_release);
+}
+
+void TCommonScanThread::DropLiveSample() {
+    if (!fDataClass || !fLiveSample.exchange(false)) return;
+    auto lock = LockItemsForWriting();
+    const uint32_t last = PublishedTimeCounter();
+    if (last > 0) PublishTimeCounter(last - 1);
 }
 
 void TCommonScanThread::Start() {

@@ -162,6 +162,10 @@ public:
     }
     // The experiment's fTimeCounter as last published (index of the last complete sample).
     uint32_t PublishedTimeCounter() const;
+    // After a stop. A run that ends in a step that does not record holds, at the published index,
+    // the latest reading of that step (what the live display shows): it is not part of the record
+    // and the published index steps back to the last recorded sample.
+    void DropLiveSample();
     bool NeedByTRedraw() const { return fNeedByTRedraw; }
     bool NeedByDTRedraw() const { return fNeedByDTRedraw; }
     void ClearRedrawFlags() {
@@ -191,7 +195,9 @@ protected:
     int32_t ExpandDtValue(int32_t aValue, float aTc);
     // Makes item aIndex exist, growing the array by at least aGrowBy items (write lock held).
     void EnsureItem(size_t aIndex, size_t aGrowBy);
-    void PublishTimeCounter(uint32_t aTimeCounter);
+    // aLiveSample: the item at aTimeCounter is overwritten by every sample of a step that does
+    // not record.
+    void PublishTimeCounter(uint32_t aTimeCounter, bool aLiveSample = false);
     // The clock-driven back-ends: stores sample aT (and the dT that aDtOf gives for its
     // temperature) of channel aChannel at fCurrTime, and fills the items the clock skipped since
     // the previous turn (aSkipped = fCurrTime − fOldTime). Write lock held.
@@ -253,6 +259,7 @@ private:
     std::atomic<bool> fTerminated{false};
     std::atomic<bool> fBodyEnded{false};
     std::atomic<bool> fBodyIdle{true};
+    std::atomic<bool> fLiveSample{false};
 };
 
 }  // namespace kalvero

@@ -190,7 +190,7 @@ void TLaUniUsbScanThread::Turn() {
         fSaveDataFlag = fScanProgram->IsCurrentStepToSaveData();
     }
     const uint32_t time = fCurrTime;
-    PublishTimeCounter(time == 0 ? 0 : fSaveDataFlag ? time - 1 : time);
+    PublishTimeCounter(time == 0 ? 0 : fSaveDataFlag ? time - 1 : time, time > 0 && !fSaveDataFlag);
 }
 
 void TLaUniUsbScanThread::ConvertBuffer(const int32_t* aBuffer, uint32_t aCount) {

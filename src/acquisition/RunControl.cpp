@@ -271,6 +271,7 @@ void TScanRunControl::Stop() {
         gLogger->Error(kClassName, "the acquisition thread did not stop in time");
     fDrawActive = false;
     if (!fDataClass) return;
+    thread.DropLiveSample();
     TDataClass& d = *fDataClass;
     auto lock = thread.LockItemsForReading();
     const uint32_t last = thread.PublishedTimeCounter();

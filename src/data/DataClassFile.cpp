@@ -3,10 +3,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <future>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "common/BinaryIO.h"
 #include "common/Cp1251.h"
@@ -65,10 +70,6 @@ int32_t ReadInt32(const char* p) {
     return v;
 }
 
-void PutInt32(char* p, int32_t v) {
-    std::memcpy(p, &v, 4);
-}
-
 }  // namespace
 
 void TDataClass::SaveToFile(const std::string& aFileName, bool aSaveOnlySelected) {
@@ -119,22 +120,35 @@ void TDataClass::SaveToFile(const std::string& aFileName, bool aSaveOnlySelected
         int channel;
         int32_t from, to;
     };
-    constexpr int32_t kPiece = 262144;
+    // The first piece is small: the disk gets something to do at once.
+    constexpr int32_t kFirstPiece = 32768, kPiece = 262144;
     std::vector<RPiece> pieces;
     for (int ch = 0; ch < blocks; ++ch)
         for (int32_t from = first; from < first + count;) {
-            const int32_t to = static_cast<int32_t>(std::min<int64_t>(first + count, int64_t{from} + kPiece));
+            const int32_t size = pieces.empty() ? kFirstPiece : kPiece;
+            const int32_t to = static_cast<int32_t>(std::min<int64_t>(first + count, int64_t{from} + size));
             pieces.push_back({ch, from, to});
             from = to;
         }
     auto gather = [this](const RPiece& aPiece, std::vector<char>& aBuffer) {
         aBuffer.resize(static_cast<size_t>(aPiece.to - aPiece.from) * DATAFILE_RECORD_SIZE);
+        // A record is the two readings as they stand at the start of the sample.
+        static_assert(DATAFILE_RECORD_SIZE == 8 && offsetof(TItem, t) == 0 && offsetof(TItem, dt) == 4);
+        const size_t stride = items.ChannelCount();
+        const TItem* sample = items[static_cast<size_t>(aPiece.from)] + aPiece.channel;
         char* out = aBuffer.data();
-        for (int32_t i = aPiece.from; i < aPiece.to; ++i, out += DATAFILE_RECORD_SIZE) {
-            const TItem& s = items[i][aPiece.channel];
-            PutInt32(out, s.t);
-            PutInt32(out + 4, s.dt);
-        }
+        int32_t i = aPiece.from;
+#ifdef __SSE2__
+        // One channel: two samples give one 16-byte store of two records.
+        if (stride == 1)
+            for (; i + 1 < aPiece.to; i += 2, sample += 2, out += 2 * DATAFILE_RECORD_SIZE) {
+                const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sample));
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sample + 1));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi64(a, b));
+            }
+#endif
+        for (; i < aPiece.to; ++i, sample += stride, out += DATAFILE_RECORD_SIZE)
+            std::memcpy(out, sample, DATAFILE_RECORD_SIZE);
     };
     WriteFileAtomic(
         aFileName,

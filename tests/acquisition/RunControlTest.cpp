@@ -222,6 +222,27 @@ TEST_F(UsbRunTest, FinishedProgramWithoutActionKeepsRecording) {
     EXPECT_TRUE(WaitFor([&] { return control.RecordedItems() > before + 50; }));
 }
 
+// The item at the end of the index holds the latest reading of a step that does not record
+// (the live display shows it); a run that ends in such a step leaves it out of the record.
+TEST_F(UsbRunTest, ARunEndingInAStepThatKeepsNoDataEndsOnItsLastRecordedSample) {
+    UseSimulatedUsb(config, sim, "Speed=600\n");
+    config->useDeviceControl = true;
+    config->deviceControlType = dctProgram;
+    config->postScanAction = psaStop;
+    TScanRunControl control(*config);
+    control.Program().Clear();
+    control.Program().AddStep(spstFree, 1, true);  // a minute at room temperature
+    control.Program().AddStep(spstHeating, 60, false);
+    TDataClass* d = Data();
+    control.Init(d);
+    control.StartPauseContinue();
+    ASSERT_TRUE(WaitFor([&] { return control.OnInterfaceTimer() != TRunEvent::reNone; }));
+    ASSERT_TRUE(control.Thread()->IsStopped());
+    ASSERT_NEAR(d->GetItemCount(), 60 * 25, 60);
+    for (int i = 0; i < d->GetItemCount(); ++i)
+        ASSERT_LT(d->items[i][0].tc, 30) << i << " of " << d->GetItemCount();
+}
+
 TEST_F(UsbRunTest, ThreadFailureIsHandledOnTheNextTick) {
     UseSimulatedUsb(config, sim, "Speed=200\nFaults=timeout\nFaultAfter=5\n");
     TScanRunControl control(*config);
