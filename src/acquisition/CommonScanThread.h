@@ -166,6 +166,7 @@ public:
     // the latest reading of that step (what the live display shows): it is not part of the record
     // and the published index steps back to the last recorded sample.
     void DropLiveSample();
+    bool HoldsLiveSample() const { return fLiveSample; }
     bool NeedByTRedraw() const { return fNeedByTRedraw; }
     bool NeedByDTRedraw() const { return fNeedByDTRedraw; }
     void ClearRedrawFlags() {

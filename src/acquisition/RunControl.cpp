@@ -324,7 +324,9 @@ std::string TScanRunControl::StateLine() const {
 uint32_t TScanRunControl::RecordedItems() const {
     if (!fScanThread || !fDataClass || !fDataClass->fWasFirstScan) return 0;
     const uint32_t last = fScanThread->PublishedTimeCounter();
-    return last == 0 && fScanThread->GetCurrTime() == 0 ? 0 : last + 1;
+    if (last == 0 && fScanThread->GetCurrTime() == 0) return 0;
+    // The reading a step that keeps no data shows live is not recorded (nor kept for a crash).
+    return fScanThread->HoldsLiveSample() ? last : last + 1;
 }
 
 double TScanRunControl::RecordedSeconds() const {

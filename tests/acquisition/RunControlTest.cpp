@@ -223,7 +223,8 @@ TEST_F(UsbRunTest, FinishedProgramWithoutActionKeepsRecording) {
 }
 
 // The item at the end of the index holds the latest reading of a step that does not record
-// (the live display shows it); a run that ends in such a step leaves it out of the record.
+// (the live display shows it): it is not counted as recorded (nor kept for a crash) while the
+// step runs, and a run that ends in such a step leaves it out of the record.
 TEST_F(UsbRunTest, ARunEndingInAStepThatKeepsNoDataEndsOnItsLastRecordedSample) {
     UseSimulatedUsb(config, sim, "Speed=600\n");
     config->useDeviceControl = true;
@@ -236,9 +237,19 @@ TEST_F(UsbRunTest, ARunEndingInAStepThatKeepsNoDataEndsOnItsLastRecordedSample) 
     TDataClass* d = Data();
     control.Init(d);
     control.StartPauseContinue();
-    ASSERT_TRUE(WaitFor([&] { return control.OnInterfaceTimer() != TRunEvent::reNone; }));
+    uint32_t whileHeating = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        if (control.OnInterfaceTimer() != TRunEvent::reNone) return true;
+        try {
+            if (control.Program().GetCurrentStep().stepNo == 2) whileHeating = control.RecordedItems();
+        } catch (const EScanProgramException&) {
+            // finished in between
+        }
+        return false;
+    }));
     ASSERT_TRUE(control.Thread()->IsStopped());
     ASSERT_NEAR(d->GetItemCount(), 60 * 25, 60);
+    EXPECT_EQ(whileHeating, static_cast<uint32_t>(d->GetItemCount()));
     for (int i = 0; i < d->GetItemCount(); ++i)
         ASSERT_LT(d->items[i][0].tc, 30) << i << " of " << d->GetItemCount();
 }
