@@ -56,6 +56,11 @@ fs::path LinkedPage(const fs::path& aFolder, const QString& aHref) {
 
 }  // namespace
 
+QStringList SearchWords(const QString& aQuery) {
+    static const QRegularExpression kNotAWord("[^\\w]+", QRegularExpression::UseUnicodePropertiesOption);
+    return aQuery.split(kNotAWord, Qt::SkipEmptyParts);
+}
+
 THelpBook::THelpBook(const fs::path& aFolder) : fFolder(aFolder) {
     std::vector<RParsedPage> pages;
     std::error_code ec;
@@ -93,8 +98,7 @@ int THelpBook::IndexOf(const fs::path& aFile) const {
 }
 
 std::vector<const RHelpPage*> THelpBook::Find(const QString& aQuery) const {
-    static const QRegularExpression kNotAWord("[^\\w]+", QRegularExpression::UseUnicodePropertiesOption);
-    const QStringList words = FoldForSearch(aQuery).split(kNotAWord, Qt::SkipEmptyParts);
+    const QStringList words = SearchWords(FoldForSearch(aQuery));
     std::vector<const RHelpPage*> found;
     if (words.isEmpty()) return found;
     for (const RHelpPage& page : fPages) {

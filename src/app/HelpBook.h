@@ -4,11 +4,15 @@
 // the order it links them, then the others by title.
 
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 #include <vector>
 
 namespace kalvero::app {
+
+// The words of a search query, as the search takes them (no punctuation, not folded).
+QStringList SearchWords(const QString& aQuery);
 
 struct RHelpPage {
     std::filesystem::path file;

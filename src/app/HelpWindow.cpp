@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRegularExpression>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -238,8 +237,7 @@ void THelpWindow::Search(const QString& aQuery) {
 void THelpWindow::OpenFound(QListWidgetItem* aItem) {
     ShowPage(aItem->data(kFileRole).toString().toStdString());
     // The first of the words marked, so that the operator sees where the page speaks of it.
-    static const QRegularExpression kBlanks("\\s+");
-    const QStringList words = fLastQuery.split(kBlanks, Qt::SkipEmptyParts);
+    const QStringList words = SearchWords(fLastQuery);
     if (words.isEmpty()) return;
     fBrowser->moveCursor(QTextCursor::Start);
     fBrowser->find(words.front());
