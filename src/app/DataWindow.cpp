@@ -21,6 +21,7 @@
 #include "app/MarkerList.h"
 #include "app/PlotView.h"
 #include "app/QtText.h"
+#include "app/ResultsList.h"
 #include "app/RunBinding.h"
 #include "app/ScanControlForm.h"
 #include "common/Globals.h"
@@ -63,8 +64,9 @@ TfrmDataWindow::TfrmDataWindow(QWidget* aParent)
     BuildDocks();
     fStatusCoords = new QLabel(this);
     fStatusState = new QLabel(this);
-    fStatusCoords->setAccessibleName("Координаты");
-    fStatusState->setAccessibleName("Состояние");
+    // Both read by their changing texts; the description says what they are.
+    fStatusCoords->setAccessibleDescription("Координаты");
+    fStatusState->setAccessibleDescription("Состояние");
     fStatusCoords->setMinimumWidth(420);
     statusBar()->addWidget(fStatusCoords, 3);
     statusBar()->addWidget(fStatusState, 2);
@@ -89,6 +91,8 @@ void TfrmDataWindow::Init(const std::string& aFileName, TPluginUtil* aPluginUtil
         fDataClass->mode = gConfig->startScanChannel ? vm_view_dT_by_time : vm_view_T_by_time;
         fDataClass->ResetMargins(false);
         fPeakUtils = std::make_unique<TPeakUtils>(*fDataClass, *gConfig, gLogger, &CurrentUiHooks());
+        // The effects and their heats are what the operator looks for: the list is in sight.
+        fCommands.at(cmd::kResults)->setChecked(true);
         Redraw();
         UpdateButtons();
         UpdateScrollBars();
@@ -314,6 +318,8 @@ QString TfrmDataWindow::StatusState() const {
 }
 
 void TfrmDataWindow::Changed() {
+    // The results follow every edit at once.
+    if (fDataClass && fResultsList) fResultsList->Refresh(*fDataClass);
     if (onChanged) onChanged();
 }
 

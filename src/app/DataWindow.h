@@ -38,6 +38,7 @@ namespace kalvero::app {
 class TPlotView;
 class TChannelPanel;
 class TMarkerList;
+class TResultsList;
 
 enum TWorkMode : uint8_t {
     WM_NONE = 0,
@@ -123,6 +124,11 @@ public:
     void SetShiftWholeCurve(bool aWhole);
     void ToggleChannelPanel(bool aShow);
     void ShowMarkerList(bool aShow);
+    void ShowResults(bool aShow);
+    TResultsList& Results() const { return *fResultsList; }
+    // The effects' labels on the plot, and the bands of the program's segments.
+    void ShowEffectLabels(bool aShow);
+    void ShowSegments(bool aShow);
     void LoadExtraChannels();
     // Runs command aCommand of plug-in aPluginIndex on this experiment (and hands it every open
     // one), then redraws; an error is shown and logged.
@@ -210,8 +216,10 @@ private:
     QMenu* fPlotMenu = nullptr;
     QDockWidget* fChannelDock = nullptr;
     QDockWidget* fMarkerDock = nullptr;
+    QDockWidget* fResultsDock = nullptr;
     TChannelPanel* fChannelPanel = nullptr;
     TMarkerList* fMarkerList = nullptr;
+    TResultsList* fResultsList = nullptr;
     QCheckBox* fGridBox = nullptr;
     QCheckBox* fObjectsBox = nullptr;
     QCheckBox* fBubbleStyleBox = nullptr;
@@ -242,6 +250,9 @@ inline constexpr const char* kZoom = "zoom";
 inline constexpr const char* kMarkerSet = "markerSet";
 inline constexpr const char* kMarkerDelete = "markerDelete";
 inline constexpr const char* kMarkerList = "markerList";
+inline constexpr const char* kResults = "results";
+inline constexpr const char* kEffectLabels = "effectLabels";
+inline constexpr const char* kSegments = "segments";
 inline constexpr const char* kTangent1 = "tangent1";
 inline constexpr const char* kTangent2 = "tangent2";
 inline constexpr const char* kTangentDelete = "tangentDelete";

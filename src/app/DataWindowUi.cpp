@@ -22,6 +22,7 @@
 #include "app/MarkerList.h"
 #include "app/PlotView.h"
 #include "app/QtText.h"
+#include "app/ResultsList.h"
 #include "common/Globals.h"
 #include "graphics/DataCanvas.h"
 #include "plugins/PluginUtil.h"
@@ -179,6 +180,19 @@ void TfrmDataWindow::BuildActions() {
     QAction* markers = command(cmd::kMarkerList, "Список маркеров", TToolIcon::MarkerList, {});
     markers->setCheckable(true);
     connect(markers, &QAction::toggled, this, [this](bool on) { ShowMarkerList(on); });
+    QAction* results = command(cmd::kResults, "Результаты", TToolIcon::Results, {});
+    results->setCheckable(true);
+    connect(results, &QAction::toggled, this, [this](bool on) { ShowResults(on); });
+    QAction* labels = MakeAction(this, "Подписи эффектов на графике");
+    labels->setCheckable(true);
+    labels->setChecked(true);
+    fCommands[cmd::kEffectLabels] = labels;
+    connect(labels, &QAction::toggled, this, [this](bool on) { ShowEffectLabels(on); });
+    QAction* segments = MakeAction(this, "Сегменты программы на графике");
+    segments->setCheckable(true);
+    segments->setChecked(true);
+    fCommands[cmd::kSegments] = segments;
+    connect(segments, &QAction::toggled, this, [this](bool on) { ShowSegments(on); });
 
     fCommands[cmd::kTangent1]->setVisible(c.b_tangent);
     fCommands[cmd::kTangent2]->setVisible(c.b_tangent);
@@ -230,7 +244,7 @@ void TfrmDataWindow::BuildToolBar() {
     add({cmd::kZoom});
     add({cmd::kMarkerSet, cmd::kMarkerDelete, cmd::kMarkerList});
     add({cmd::kTangent1, cmd::kTangent2, cmd::kTangentDelete});
-    add({cmd::kDetectAll, cmd::kDetectRange, cmd::kStatistics});
+    add({cmd::kDetectAll, cmd::kDetectRange, cmd::kStatistics, cmd::kResults});
     add({cmd::kUndo, cmd::kRedraw});
     add({cmd::kScan, cmd::kSubtract, cmd::kExcel, cmd::kProperties});
     add({cmd::kOpenChannel, cmd::kChannelPanel});
@@ -328,6 +342,13 @@ void TfrmDataWindow::BuildDocks() {
     fMarkerList = new TMarkerList(this);
     fMarkerDock =
         dock("Список маркеров", "markerDock", fMarkerList, Qt::BottomDockWidgetArea, cmd::kMarkerList);
+    fResultsList = new TResultsList(this);
+    fResultsDock = dock("Результаты", "resultsDock", fResultsList, Qt::BottomDockWidgetArea, cmd::kResults);
+    fResultsList->onSelected = [this](int aEffect) {
+        fDataClass->fHighlightedPeak = aEffect;
+        Redraw();
+    };
+    fResultsList->onLabelsShown = [this](bool aOn) { fCommands.at(cmd::kEffectLabels)->setChecked(aOn); };
 }
 
 void TfrmDataWindow::ToggleChannelPanel(bool aShow) {
@@ -338,6 +359,24 @@ void TfrmDataWindow::ToggleChannelPanel(bool aShow) {
 void TfrmDataWindow::ShowMarkerList(bool aShow) {
     fMarkerDock->setVisible(aShow);
     if (aShow && fDataClass) fMarkerList->Refresh(*fDataClass);
+}
+
+void TfrmDataWindow::ShowResults(bool aShow) {
+    fResultsDock->setVisible(aShow);
+    if (aShow && fDataClass) fResultsList->Refresh(*fDataClass);
+}
+
+void TfrmDataWindow::ShowEffectLabels(bool aShow) {
+    if (!fDataClass || fDataClass->fShowEffectLabels == aShow) return;
+    fDataClass->fShowEffectLabels = aShow;
+    fResultsList->Refresh(*fDataClass);
+    Redraw();
+}
+
+void TfrmDataWindow::ShowSegments(bool aShow) {
+    if (!fDataClass || fDataClass->fShowSegments == aShow) return;
+    fDataClass->fShowSegments = aShow;
+    Redraw();
 }
 
 }  // namespace kalvero::app

@@ -127,7 +127,8 @@ void TfrmScanControlForm::Build() {
     fZeroReset->setAccessibleName("Сбросить коррекцию нулевой линии");
     auto* zero = Label("Коррекция нуля", fZeroOffset, this);
     fHeater = new QLabel("Нагреватель", this);
-    fHeater->setAccessibleName("Нагреватель");
+    // A label whose text changes is read by its text: the role goes into the description.
+    fHeater->setAccessibleDescription("Нагреватель");
     fHeater->setAlignment(Qt::AlignCenter);
     fHeater->setMinimumWidth(110);
     upper->addWidget(fNewChannel, 2, 0, 1, 3);
@@ -136,7 +137,7 @@ void TfrmScanControlForm::Build() {
     upper->addWidget(fZeroReset, 3, 3);
     upper->addWidget(fHeater, 3, 5, 1, 2);
     fState = new QLabel(this);
-    fState->setAccessibleName("Состояние");
+    fState->setAccessibleDescription("Состояние");
     QFont bold = fState->font();
     bold.setBold(true);
     fState->setFont(bold);

@@ -179,6 +179,25 @@ const std::map<TToolIcon, TPainterFn>& Painters() {
                  p.drawLine(QPointF(9, 5.5 + 5 * k), QPointF(21, 5.5 + 5 * k));
              }
          }},
+        {TToolIcon::Results,
+         [](QPainter& p) {
+             // A small peak over a table of values.
+             p.setPen(QPen(kBlue, 1.6));
+             p.setBrush(Qt::NoBrush);
+             QPainterPath peak;
+             peak.moveTo(2, 9);
+             peak.lineTo(8, 9);
+             peak.cubicTo(10, 9, 10, 2, 12, 2);
+             peak.cubicTo(14, 2, 14, 9, 16, 9);
+             peak.lineTo(22, 9);
+             p.drawPath(peak);
+             p.setPen(QPen(kInk, 1));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(2.5, 12.5, 19, 9));
+             p.drawLine(QPointF(2.5, 17), QPointF(21.5, 17));
+             p.drawLine(QPointF(9, 12.5), QPointF(9, 21.5));
+             p.drawLine(QPointF(15, 12.5), QPointF(15, 21.5));
+         }},
         {TToolIcon::Tangent1,
          [](QPainter& p) {
              Tangent(p);

@@ -19,6 +19,7 @@ enum class TToolIcon {
     MarkerSet,
     MarkerDelete,
     MarkerList,
+    Results,
     Tangent1,
     Tangent2,
     TangentDelete,

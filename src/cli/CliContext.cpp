@@ -4,6 +4,9 @@
 
 #include <iostream>
 
+#include "data/DataClass.h"
+#include "processing/RangeText.h"
+
 namespace kalvero::cli {
 namespace {
 
@@ -30,6 +33,38 @@ std::pair<int, int> ParseItemRange(const std::string& aText, const std::string& 
     } catch (const std::exception&) {
         throw CLI::ValidationError(aOption, "ожидается A:B, получено " + aText);
     }
+}
+
+namespace {
+
+// A text that is not a range at all is the caller's mistake (usage); the rest is the data's.
+template <typename F>
+auto WithRangeErrors(const std::string& aOption, F aParse) {
+    try {
+        return aParse();
+    } catch (const ERangeSyntax& e) {
+        throw CLI::ValidationError(aOption, e.what());
+    } catch (const ERangeText& e) {
+        throw ECliError(e.what());
+    }
+}
+
+}  // namespace
+
+std::pair<int, int> ParseRange(const TDataClass& aData, const std::string& aText,
+                               const std::string& aOption) {
+    return WithRangeErrors(aOption, [&] { return ItemRangeOf(aData, aText); });
+}
+
+int ParseItem(const TDataClass& aData, const std::string& aText, const std::string& aOption) {
+    return WithRangeErrors(aOption, [&] { return ItemOf(aData, aText); });
+}
+
+std::unique_ptr<TDataClass> LoadExperimentFile(TCliContext& aContext, const std::string& aFile) {
+    aContext.Process();
+    auto experiment = std::make_unique<TDataClass>();
+    experiment->LoadFromFile(aFile, ftDSC, 0);
+    return experiment;
 }
 
 TCliContext::TCliContext(const TCliOptions& aOptions) : fOptions(aOptions) {}

@@ -48,6 +48,15 @@ private:
 
 // "A:B" into two numbers; a usage error naming aOption otherwise.
 std::pair<int, int> ParseItemRange(const std::string& aText, const std::string& aOption = "--selection");
+// A range of aData in items, times or temperatures ("2500:3500", "300s:360s", "5min:6min",
+// "150C:170C"): items [first, last]. A text that is no range is a usage error naming aOption; a
+// temperature the run never reaches is an error in the system's words.
+std::pair<int, int> ParseRange(const TDataClass& aData, const std::string& aText, const std::string& aOption);
+// One item named the same way ("--from 300s").
+int ParseItem(const TDataClass& aData, const std::string& aText, const std::string& aOption);
+
+// An experiment file read for a command, the process context opened first.
+std::unique_ptr<TDataClass> LoadExperimentFile(TCliContext& aContext, const std::string& aFile);
 
 // Each command adds itself to the application; its callback runs with the shared context.
 void RegisterConfigCommand(CLI::App& aApp, TCliContext& aContext);

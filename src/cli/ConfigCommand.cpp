@@ -153,6 +153,7 @@ nlohmann::ordered_json ConfigToJson(const TAppConfig& c) {
     j["detectPeakHighLimit"] = c.detectPeakHighLimit;
     j["detectPeakLowLimit"] = c.detectPeakLowLimit;
     j["peakBaseLineType"] = c.peakBaseLineType;
+    j["endoEffectsUp"] = c.endoEffectsUp;
     j["peakAreaType"] = c.peakAreaType;
     j["drawOptimization"] = c.drawOptimization;
     j["showScreenGrid"] = c.showScreenGrid;

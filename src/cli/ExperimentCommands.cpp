@@ -9,6 +9,7 @@
 #include "cli/CliContext.h"
 #include "common/DateTime.h"
 #include "data/DataClass.h"
+#include "processing/Segments.h"
 
 namespace kalvero::cli {
 namespace {
@@ -20,6 +21,7 @@ TAppFileType ParseFormat(const std::string& aFormat) {
 
 std::unique_ptr<TDataClass> LoadExperiment(TCliContext& aContext, const std::string& aFile,
                                            TAppFileType aType) {
+    if (aType == ftDSC) return LoadExperimentFile(aContext, aFile);
     aContext.Process();
     auto experiment = std::make_unique<TDataClass>();
     experiment->LoadFromFile(aFile, aType, 0);
@@ -48,6 +50,34 @@ nlohmann::ordered_json ExperimentInfo(const TDataClass& d) {
     j["description"] = d.fDescription;
     j["dateCreate"] = FormatDateTime("yyyy-mm-ddThh:nn:ss", d.fDateCreate);
     j["fileVersion"] = d.LoadedFileVersion();
+    // The signal as a script must read it: a quantity in a unit, physical or of the converter.
+    nlohmann::ordered_json signal;
+    if (d.fPhysical) {
+        signal["quantity"] = SignalQuantityKey(d.fPhysical->quantity);
+        signal["unit"] = d.fPhysical->unit;
+        signal["physical"] = true;
+    } else {
+        signal["quantity"] = SignalQuantityKey(sqDiffTemp);
+        signal["unit"] = d.diffTempScale == dtsDegrees ? "K" : "counts";
+        signal["physical"] = false;
+    }
+    j["signal"] = signal;
+    j["endothermic"] = d.EndoUp() ? "up" : "down";
+    if (!d.fInstrument.empty()) j["instrument"] = d.fInstrument;
+    if (!d.fSourceFile.empty()) j["sourceFile"] = d.fSourceFile;
+    j["segments"] = nlohmann::ordered_json::array();
+    for (const TSegment& s : SegmentsOf(d)) {
+        j["segments"].push_back({{"kind", s.kind == skHeating   ? "heating"
+                                          : s.kind == skCooling ? "cooling"
+                                                                : "isothermal"},
+                                 {"begin", s.begin},
+                                 {"end", s.end},
+                                 {"beginTime", s.begin / static_cast<double>(d.frequency)},
+                                 {"endTime", s.end / static_cast<double>(d.frequency)},
+                                 {"beginTemp", s.beginTemp},
+                                 {"endTemp", s.endTemp},
+                                 {"rate", s.rate}});
+    }
     j["warnings"] = d.LastLoadWarnings();
     return j;
 }

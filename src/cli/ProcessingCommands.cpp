@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "common/Globals.h"
 #include "common/Procs.h"
 #include "data/DataClass.h"
+#include "evaluation/PeakResults.h"
 #include "processing/MathUtils.h"
 #include "processing/Peak.h"
 #include "processing/PeakTemperature.h"
@@ -22,16 +24,13 @@ namespace kalvero::cli {
 namespace {
 
 std::unique_ptr<TDataClass> Load(TCliContext& aContext, const std::string& aFile) {
-    aContext.Process();
-    auto d = std::make_unique<TDataClass>();
-    d->LoadFromFile(aFile, ftDSC, 0);
+    auto d = LoadExperimentFile(aContext, aFile);
     d->mode = vm_view_dT_by_time;
     return d;
 }
 
-// A heat table that can turn areas into joules: one loaded with reference points.
-bool HeatTableReady() {
-    return gHeatCalibrationTable && gHeatCalibrationTable->GetRefPointsCount() > 0;
+nlohmann::ordered_json Number(double aValue) {
+    return std::isfinite(aValue) ? nlohmann::ordered_json(aValue) : nlohmann::ordered_json(nullptr);
 }
 
 const char* StateName(TPeakState aState) {
@@ -45,14 +44,16 @@ const char* StateName(TPeakState aState) {
     }
 }
 
-nlohmann::ordered_json PeakToJson(const TDataClass& d, const TPeak& p) {
+nlohmann::ordered_json PeakToJson(const TDataClass& d, const TPeak& p, const TEffectResult& r) {
     nlohmann::ordered_json j;
     j["begX"] = p.begX;
     j["endX"] = p.endX;
     j["topX"] = p.top;
     j["topY"] = d.items[p.top][0].dt;
-    j["topTemp"] = PeakTopTemperature(d, p);
+    j["topTemp"] = r.topTemp;
+    j["topTime"] = r.topTime;
     j["state"] = StateName(p.state);
+    j["effect"] = EffectKey(r.endothermic);
     const bool hasTangent =
         p.cutLines.size() > PEAK_LINE_TANGENT && p.cutLines.back().lineType == CUTLINE_TANGENT;
     if (hasTangent) {
@@ -67,21 +68,16 @@ nlohmann::ordered_json PeakToJson(const TDataClass& d, const TPeak& p) {
     long double byTime = 0;
     for (const RPeakAreaValue& e : p.fAreas)
         byTime += e.timeRelatedRawArea;
+    j["endsetTemp"] = Number(r.endsetTemp);
+    j["initialTemp"] = Number(r.initialTemp);
+    j["finalTemp"] = Number(r.finalTemp);
     j["area"] = static_cast<double>(p.GetSummaryArea());
     j["areaByTime"] = static_cast<double>(byTime);
     j["areaDegrees"] = static_cast<double>(p.GetSummaryAreaInRealUnits());
-    if (HeatTableReady()) {
-        const long double heat = p.GetSummaryAreaCalibrated();
-        j["heat"] = static_cast<double>(heat);
-        j["specificHeat"] = d.fSampleWeight > 0
-                                ? nlohmann::ordered_json(static_cast<double>(heat / (d.fSampleWeight / 1000)))
-                                : nlohmann::ordered_json(nullptr);
-    } else {
-        j["heat"] = nullptr;
-        j["specificHeat"] = nullptr;
-    }
+    j["heat"] = Number(r.heat);
+    j["specificHeat"] = Number(r.specificHeat);
     // The text in the experiment's area unit; counts when joules cannot be had.
-    const TAreaScale scale = HeatTableReady() ? d.areaScale : asUnits;
+    const TAreaScale scale = HeatAvailable(d) ? d.areaScale : asUnits;
     j["text"] = p.GetPeakSizeStr(scale, d.fSampleWeight);
     return j;
 }
@@ -96,7 +92,7 @@ std::string TemperatureText(const TDataClass& d, const TAppConfig& c, double aDe
 // "2500 ... 3500  top 3000  onset 2800  T onset 156.6 °С  T peak 160.1 °С  0.14 Дж  28.60 Дж/г":
 // the items for scripts, then the temperatures and the heat (counts without a heat table).
 std::string PeakLine(const TDataClass& d, const TAppConfig& c, const nlohmann::ordered_json& j,
-                     const TPeak& p) {
+                     const TPeak& p, const TEffectResult& r) {
     std::ostringstream line;
     line << j["begX"] << " ... " << j["endX"] << "  top " << j["topX"] << "  onset " << j["onsetX"];
     const std::string t = "  " + c.tempChannelShortName;
@@ -105,12 +101,16 @@ std::string PeakLine(const TDataClass& d, const TAppConfig& c, const nlohmann::o
         line << t << " onset " << TemperatureText(d, c, d.items[onset][0].tc, onset);
     }
     line << t << " peak " << TemperatureText(d, c, j["topTemp"].get<double>(), p.top);
-    if (HeatTableReady()) {
-        line << "  " << p.GetPeakSizeStr(asJole, d.fSampleWeight) << "  "
-             << p.GetPeakSizeStr(asJolePerGramm, d.fSampleWeight);
+    if (HeatAvailable(d)) {
+        if (std::isfinite(r.heat))
+            line << "  " << FormatAreaNumber(r.heat, c.areaScaleAccuracy) << " " << c.areaUnitsName;
+        if (std::isfinite(r.specificHeat))
+            line << "  " << FormatAreaNumber(r.specificHeat, c.areaScaleAccuracy) << " "
+                 << c.areaUnitsPerMassName;
     } else {
         line << "  " << j["text"].get<std::string>();
     }
+    line << "  " << EffectCaption(r.endothermic);
     return line.str();
 }
 
@@ -118,32 +118,36 @@ std::string PeakLine(const TDataClass& d, const TAppConfig& c, const nlohmann::o
 
 void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
     struct TArgs {
-        std::string file, out, manual, method, curve = "dt";
-        int from = 0, to = -1, at = 0;
+        std::string file, out, manual, method, curve = "dt", from, to;
+        int at = 0;
     };
     auto args = std::make_shared<TArgs>();
 
     auto* peaks = aApp.add_subcommand("peaks", "Detect the peaks of channel 0, or add one by hand");
     peaks->add_option("FILE", args->file, "Experiment file")->required();
-    peaks->add_option("--from", args->from, "First item of the detection range");
-    peaks->add_option("--to", args->to, "Last item of the detection range (default: the last item)");
-    peaks->add_option("--manual", args->manual, "Add one peak between items A and B (A:B) instead");
+    peaks->add_option("--from", args->from, "Start of the detection range: item, 300s, 5min or 150C");
+    peaks->add_option("--to", args->to, "End of the detection range (default: the last item)");
+    peaks->add_option("--manual", args->manual,
+                      "Add one peak over A:B instead (items, 300s:360s, 5min:6min or 150C:170C)");
     peaks->callback([&aContext, args] {
         const auto d = Load(aContext, args->file);
         TPeakUtils utils(*d, aContext.Process().Config(), gLogger, nullptr);
         if (!args->manual.empty()) {
-            const auto [a, b] = ParseItemRange(args->manual, "--manual");
+            const auto [a, b] = ParseRange(*d, args->manual, "--manual");
             utils.AddPeakManually(a, b);
         } else {
-            utils.DetectPeaks(args->from, args->to < 0 ? d->GetItemCount() - 1 : args->to);
+            const int from = args->from.empty() ? 0 : ParseItem(*d, args->from, "--from");
+            const int to = args->to.empty() ? d->GetItemCount() - 1 : ParseItem(*d, args->to, "--to");
+            utils.DetectPeaks(from, to);
         }
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         std::vector<std::string> lines;
         const TAppConfig& c = aContext.Process().Config();
         for (int k = 0; k < d->peaks.GetItemCount(); ++k) {
             if (const auto* p = dynamic_cast<const TPeak*>(d->peaks.GetItemByIndex(k).value)) {
-                list.push_back(PeakToJson(*d, *p));
-                lines.push_back(PeakLine(*d, c, list.back(), *p));
+                const TEffectResult r = EffectResultOf(*d, *p, static_cast<int>(list.size()) + 1);
+                list.push_back(PeakToJson(*d, *p, r));
+                lines.push_back(PeakLine(*d, c, list.back(), *p, r));
             }
         }
         if (aContext.Options().json) {
@@ -160,14 +164,14 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
     smooth->add_option("--method", args->method, "Smoothing method")
         ->required()
         ->check(CLI::IsMember({"average", "median", "bezier"}));
-    smooth->add_option("--from", args->from, "First item of the range");
-    smooth->add_option("--to", args->to, "Last item of the range (default: the last item)");
+    smooth->add_option("--from", args->from, "Start of the range: item, 300s, 5min or 150C");
+    smooth->add_option("--to", args->to, "End of the range (default: the last item)");
     smooth->add_option("--out", args->out, "Experiment file to write")->required();
     smooth->callback([&aContext, args] {
         const auto d = Load(aContext, args->file);
         const TAppConfig& c = aContext.Process().Config();
-        const int from = d->ClipItemIndex(args->from);
-        const int to = args->to < 0 ? d->GetItemCount() - 1 : d->ClipItemIndex(args->to);
+        const int from = args->from.empty() ? 0 : ParseItem(*d, args->from, "--from");
+        const int to = args->to.empty() ? d->GetItemCount() - 1 : ParseItem(*d, args->to, "--to");
         const TItemArray before = d->items;
         if (args->method == "average") {
             AverageSmooth(d->items, 0, from, to, c.smoothDotCount, c.smoothDotStep, c.smoothStep, false);

@@ -165,6 +165,7 @@ void TAppConfig::LoadApplicationSettings(const TIniFile& aIni) {
     detectPeakLowLimit = aIni.ReadInteger(s, "detectPeakLowLimit", 2);
     peakBaseLineType = ReadByte(aIni, s, "peakBaseLineType", 0);
     peakAreaType = ReadByte(aIni, s, "peakAreaType", 0);
+    endoEffectsUp = aIni.ReadBool(s, "EndoEffectsUp", true);
     drawOptimization = aIni.ReadBool(s, "DrawOptimization", true);
     showScreenGrid = aIni.ReadBool(s, "ShowScreenGrid", true);
     fillPeaks = aIni.ReadBool(s, "FillPeaks", true);

@@ -170,6 +170,8 @@ public:
     int32_t areaScale = 0, areaScaleAccuracy = 2, areaBeginCalcType = 0, tangentDetectType = 0,
             detectBaseLineLimit = 15, detectPeakHighLimit = 100, detectPeakLowLimit = 2;
     uint8_t peakBaseLineType = 0, peakAreaType = 0;
+    // The instrument's sign of the differential signal: endothermic effects point up.
+    bool endoEffectsUp = true;
     bool drawOptimization = true, showScreenGrid = true, showObjects = true, fillPeaks = true;
     int32_t scanDelay = -1, startScanChannel = 1, timeApproximationType = 1, tempApproximationType = 1,
             bezieSmoothPower = 50;

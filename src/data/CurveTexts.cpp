@@ -25,7 +25,7 @@ std::string GetTempScaleStr(const TDataClass& t) {
 }
 
 std::string GetDiffTempScaleStr(const TDataClass& t) {
-    return t.diffTempScale == dtsUnits ? "отсч." : DataConfig().diffChannelUnitsName;
+    return t.GetDtUnits();
 }
 
 std::string GetTimeScaleStr(const TDataClass& t) {
@@ -88,7 +88,7 @@ std::string GetCurveStrInfo(const TDataClass& t, double aX, double aX1) {
 
     std::string dT;
     if (t.diffTempScale == dtsDegrees) {
-        dT = StrN(Between(x1, DiffTempRealValue(a.dt, a.tc), DiffTempRealValue(b.dt, b.tc), aX), 3);
+        dT = StrN(Between(x1, t.SignalValue(a.dt, a.tc), t.SignalValue(b.dt, b.tc), aX), 3);
     } else {
         dT = StrN(std::round(Between(x1, a.dt, b.dt, aX)), 0);
     }
@@ -106,7 +106,8 @@ std::string GetCurveStrInfo(const TDataClass& t, double aX, double aX1) {
 
     const std::string tUnit = GetTempScaleStr(t), dtUnit = GetDiffTempScaleStr(t),
                       timeUnit = GetTimeScaleStr(t);
-    const std::string byTime = "t:" + X + timeUnit + ",  " + c.diffChannelShortName + " " + dT + dtUnit;
+    const std::string dtName = t.GetDtName();
+    const std::string byTime = "t:" + X + timeUnit + ",  " + dtName + " " + dT + dtUnit;
     switch (t.mode) {
         case vm_view_dT_by_time:
         case vm_scan_dT_by_time:
@@ -114,8 +115,7 @@ std::string GetCurveStrInfo(const TDataClass& t, double aX, double aX1) {
         case vm_view_T_by_time:
             return "t:" + X + timeUnit + ",  " + c.tempChannelShortName + " " + T + tUnit;
         case vm_view_dT_by_temp:
-            return c.tempChannelShortName + ":" + X + tUnit + ",  " + c.diffChannelShortName + " " + dT +
-                   dtUnit;
+            return c.tempChannelShortName + ":" + X + tUnit + ",  " + dtName + " " + dT + dtUnit;
         case vm_view_dt_and_temp_by_time:
             return byTime + ",  " + c.tempChannelShortName + ":" + T + tUnit;
         default:

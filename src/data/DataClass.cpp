@@ -131,7 +131,42 @@ std::string TDataClass::GetTUnits() const {
 }
 
 std::string TDataClass::GetDtUnits() const {
-    return diffTempScale == dtsUnits ? "отсч." : DataConfig().diffChannelUnitsName;
+    if (diffTempScale == dtsUnits) return "отсч.";
+    return fPhysical ? SignalUnitCaption(fPhysical->unit) : DataConfig().diffChannelUnitsName;
+}
+
+std::string TDataClass::GetDtName() const {
+    return fPhysical ? SignalQuantityCaption(fPhysical->quantity) : DataConfig().diffChannelShortName;
+}
+
+float TDataClass::TValue(int32_t aT) const {
+    if (fPhysical) return static_cast<float>(aT * fPhysical->tStep);
+    return TempRealValue(aT);
+}
+
+float TDataClass::SignalValue(int32_t aDt, float aTc) const {
+    if (fPhysical) return static_cast<float>(aDt * fPhysical->signalStep);
+    return DiffTempRealValue(aDt, aTc);
+}
+
+int32_t TDataClass::TReading(double aDegrees) const {
+    if (fPhysical) return ToReading(aDegrees, fPhysical->tStep);
+    TCalibrationTable* table = TempTable();
+    return table ? table->GetUnitsValue(static_cast<float>(aDegrees)) : ToReading(aDegrees, 1);
+}
+
+int32_t TDataClass::SignalReading(double aValue, float aTc) const {
+    if (fPhysical) return ToReading(aValue, fPhysical->signalStep);
+    TCalibrationTable* table = gDiffTempCalibrationTable;
+    if (!table) return ToReading(aValue, 1);
+    // dT may be calibrated by a table of the temperature kind, which has no ranges.
+    if (table->GetTableType() == cttTemperature) return table->GetUnitsValue(static_cast<float>(aValue));
+    return table->GetUnitsValue(static_cast<float>(aValue), static_cast<int32_t>(std::lround(aTc)));
+}
+
+bool TDataClass::EndoUp() const {
+    if (fEndoUp) return *fEndoUp;
+    return gConfig ? gConfig->endoEffectsUp : true;
 }
 
 double TDataClass::GetTimeDivider() const {
@@ -283,6 +318,17 @@ void TDataClass::SetNumChannels(int aNewChCount) {
 }
 
 void TDataClass::FillChannelRange(int aChNo, size_t aFrom, size_t aTo) {
+    const size_t channels = items.ChannelCount();
+    if (fPhysical) {
+        // Double products of a power-of-two step are exact; one rounding to single precision.
+        const double tStep = fPhysical->tStep, sStep = fPhysical->signalStep;
+        TItem* p = items.Data() + aFrom * channels + static_cast<size_t>(aChNo);
+        for (size_t i = aFrom; i < aTo; ++i, p += channels) {
+            p->tc = static_cast<float>(p->t * tStep);
+            p->dtc = static_cast<float>(p->dt * sStep);
+        }
+        return;
+    }
     TCalibrationTable* temp = TempTable();
     TCalibrationTable* diff = gDiffTempCalibrationTable;
     const size_t stride = items.ChannelCount();
@@ -337,9 +383,9 @@ void TDataClass::FillWorkChannelsTempValues(int aX1, int aX2) {
         for (int i = from; i < to; ++i) {
             TItem& s = workItems[i][w];
             try {
-                s.tc = TempRealValue(s.t);
+                s.tc = TValue(s.t);
                 // The temperature of the item comes from channel 0, which always exists.
-                s.dtc = DiffTempRealValue(s.dt, items[i][0].tc);
+                s.dtc = SignalValue(s.dt, items[i][0].tc);
             } catch (const std::exception& e) {
                 if (gLogger) {
                     gLogger->Debug("TDataClass", std::to_string(w) + " " + std::to_string(i));

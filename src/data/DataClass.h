@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "common/DateTime.h"
 #include "common/ObjectCollection.h"
 #include "data/ItemArray.h"
+#include "data/PhysicalUnits.h"
 #include "processing/CurveObjects.h"
 #include "processing/XYPoint.h"
 
@@ -99,6 +101,22 @@ public:
     TItem GetItemCh0(int aItemIndex) const;
     std::string GetTUnits() const;
     std::string GetDtUnits() const;
+    // The signal axis: "dT" of the settings, or the quantity of a physical experiment
+    // ("Тепловой поток").
+    std::string GetDtName() const;
+
+    // Physical units (PhysicalUnits.h): an experiment that holds physical values converts its
+    // readings by its own scale; any other converts them through the process-wide tables.
+    bool IsPhysical() const { return fPhysical.has_value(); }
+    // Readings to values: degrees, and the signal at a temperature in degrees.
+    float TValue(int32_t aT) const;
+    float SignalValue(int32_t aDt, float aTc) const;
+    // Values back to readings (nearest; a table that cannot convert raises its error).
+    int32_t TReading(double aDegrees) const;
+    int32_t SignalReading(double aValue, float aTc) const;
+    // Whether endothermic effects point up (towards larger readings) on the signal axis: the
+    // experiment's own convention when it has one, else the instrument's of the settings.
+    bool EndoUp() const;
     double GetTimeDivider() const;
     bool IsInDtRelatedMode() const;
     bool IsInTRelatedMode() const;
@@ -128,6 +146,10 @@ public:
                      double aTMinValue);
     int ExpandDtRange(int aDtValue, bool aSmoothRangeChange, bool& aRangeChanged, double aDtMaxValue,
                       double aDtMinValue, double atValue);
+    // The value ranges of the axes (fTempMinValue … fDiffTempMaxValue) around the readings of every
+    // channel, 5 % wider on each side, and the dT view on them: a physical experiment's ranges, which
+    // no converter bounds.
+    void FitRangesToData();
     void SaveMargins();
     void RestoreMargins();
     void SwapMargins();
@@ -220,6 +242,13 @@ public:
     std::string fSampleName, fOperatorName, fLaboratoryName, fDescription;
     double fSampleWeight = 0;
     float fHeatSpeed = 0;
+    // Physical experiments: the conversion of their readings, and where they came from.
+    std::optional<TPhysicalScale> fPhysical;
+    std::optional<bool> fEndoUp;  // the experiment's own direction of endothermic effects
+    std::string fInstrument, fSourceFile;
+    // The first items of the temperature program's segments as the source declared them (a segment
+    // column); empty: segments are found from the temperatures (processing/Segments.h).
+    std::vector<int32_t> fSegmentStarts;
     bool fWasSaved = false, fHasUnsavedChanges = false;
 
     // Data.
@@ -253,6 +282,9 @@ public:
     long double fPeriod = 100;
     uint32_t fBegCalcInfo = 0, fEndCalcInfo = 0;
     bool fShowStatistics = false, fShowCurveSelection = false, fShowLegend = false;
+    // The evaluations' annotations: segment bands and the labels of the effects.
+    bool fShowSegments = true, fShowEffectLabels = true;
+    int fHighlightedPeak = -1;  // the peak whose construction the results list points at
     TTimeScale timeScale = tmSeconds;
     TTempScale tempScale = tsUnits;
     TDiffTempScale diffTempScale = dtsUnits;
@@ -268,8 +300,9 @@ private:
     void FillChannelRange(int aChNo, size_t aFrom, size_t aTo);
     // True when the load left every sample calibrated and the undo copy taken (a replacing load
     // of the current layout does both while it reads).
-    bool LoadHeaderFile(const std::string& aFileName, std::string_view aBytes, int aStartChannel,
-                        bool& aTempOverflow, bool& aDiffOverflow);
+    bool LoadHeaderFile(const std::string& aFileName, std::string_view aBytes,
+                        const struct TExperimentExtras& aExtras, int aStartChannel, bool& aTempOverflow,
+                        bool& aDiffOverflow);
     void LoadBinFile(const std::string& aFileName, std::string_view aBytes);
     // Fills the tangent's three point lists from its item range on its own curve and fits them.
     // False when the range holds fewer than two items.

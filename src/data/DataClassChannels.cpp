@@ -141,9 +141,17 @@ void TDataClass::SwapWorkChannelChannels(int aChNumber1, int aChNumber2) {
 
 void TDataClass::SwapTempAndDiffTemp(int aChNumber) {
     CheckChannel(aChNumber, GetChannelCount(), "Channel");
+    // Physical readings change scales with their places: the values swap, not the readings.
+    const double toT = fPhysical ? fPhysical->signalStep / fPhysical->tStep : 1.0;
     for (size_t i = 0; i < items.ItemCount(); ++i) {
         TItem& s = items[i][aChNumber];
-        std::swap(s.t, s.dt);
+        if (fPhysical) {
+            const int32_t t = s.t;
+            s.t = ToReading(s.dt * toT, 1);
+            s.dt = ToReading(t / toT, 1);
+        } else {
+            std::swap(s.t, s.dt);
+        }
         std::swap(s.tc, s.dtc);
     }
 }
@@ -189,6 +197,10 @@ bool TDataClass::CutData(int x1, int x2) {
     ForEach<TBubble>(bubbles, [&](TBubble& b) {
         if (b.fTime >= to) b.fTime = ShiftBack(b.fTime, width);
     });
+    // A declared segment boundary inside the cut moves to its end; two that meet become one.
+    for (int32_t& start : fSegmentStarts)
+        start = start >= to ? start - width : std::min(start, from);
+    fSegmentStarts.erase(std::unique(fSegmentStarts.begin(), fSegmentStarts.end()), fSegmentStarts.end());
     ForEach<TTangent>(tangents, [&](TTangent& t) {
         if (t.x0 < to) return;
         t.x0 -= width;
@@ -201,9 +213,22 @@ bool TDataClass::CutData(int x1, int x2) {
 }
 
 void TDataClass::Substract(const TDataClass& aCurve, int32_t aLevel) {
+    // Physical readings are brought onto this experiment's scale; readings of a converter and
+    // physical values do not subtract.
+    if (IsPhysical() != aCurve.IsPhysical()) {
+        throw EDataClassException(
+            "Вычитание невозможно: одна кривая в физических единицах, другая в отсчётах");
+    }
+    if (IsPhysical() && fPhysical->unit != aCurve.fPhysical->unit) {
+        throw EDataClassException("Вычитание невозможно: сигналы в " + SignalUnitCaption(fPhysical->unit) +
+                                  " и в " + SignalUnitCaption(aCurve.fPhysical->unit));
+    }
+    const double factor = IsPhysical() ? aCurve.fPhysical->signalStep / fPhysical->signalStep : 1.0;
     const size_t count = std::min(items.ItemCount(), aCurve.items.ItemCount());
     for (size_t i = 0; i < count; ++i) {
-        const int64_t v = static_cast<int64_t>(items[i][0].dt) - aCurve.items[i][0].dt + aLevel;
+        const int32_t other =
+            factor == 1.0 ? aCurve.items[i][0].dt : ToReading(aCurve.items[i][0].dt * factor, 1);
+        const int64_t v = static_cast<int64_t>(items[i][0].dt) - other + aLevel;
         items[i][0].dt = static_cast<int32_t>(
             std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
     }

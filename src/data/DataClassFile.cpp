@@ -22,7 +22,9 @@
 #include "common/MsgBoxes.h"
 #include "common/UiHooks.h"
 #include "data/DataClass.h"
+#include "data/DataFileExtension.h"
 #include "data/DataFileHeader.h"
+#include "data/ExperimentExtras.h"
 #include "data/RunRecovery.h"
 #include "data/Version.h"
 
@@ -103,15 +105,21 @@ void TDataClass::SaveToFile(const std::string& aFileName, bool aSaveOnlySelected
     h.TimeScale = timeScale;
     h.AreaScale = areaScale;
     h.TimeRatio = frequency;
-    h.FileVersion = DATAFILE_VER;
+    h.FileVersion = IsPhysical() ? DATAFILE_VER_2_0 : DATAFILE_VER;
     h.BegTemp = c.tMinValue;
     h.EndTemp = c.tMaxValue;
     h.NumberOfChannels = GetChannelCount();
     h.HeatSpeed = fHeatSpeed;
 
     // Only version "1.2" of the settings stores every channel; older installations read
-    // channel 0 alone and still see how many channels the experiment had.
-    const int blocks = c.fileVersion == DATAFILE_VER_1_2 ? GetChannelCount() : 1;
+    // channel 0 alone and still see how many channels the experiment had. A physical experiment's
+    // file is read by this program alone and keeps every channel.
+    const int blocks = IsPhysical() || c.fileVersion == DATAFILE_VER_1_2 ? GetChannelCount() : 1;
+    const std::string extension = HasExtras(*this) ? EncodeExtensionBlock(ExtrasToJson(*this, count)) : "";
+    const uint64_t fileSize = DATAFILE_HEADER_SIZE +
+                              uint64_t{DATAFILE_RECORD_SIZE} * static_cast<uint64_t>(count) * blocks +
+                              extension.size();
+    if (IsPhysical()) h.ItemCount = DecoyItemCount(fileSize);
     // Records go out in pieces of 256 K records, not a copy of the whole record. Each piece is
     // gathered out of the samples on a second thread while the one before it is written: the
     // gathering reads 16 bytes per sample, the writing copies into the system's cache, and on two
@@ -165,8 +173,9 @@ void TDataClass::SaveToFile(const std::string& aFileName, bool aSaveOnlySelected
                 // A failing write waits for the gathering in flight (the future's end) and goes on.
                 aSink({buffers[k % 2].data(), buffers[k % 2].size()});
             }
+            if (!extension.empty()) aSink(extension);
         },
-        DATAFILE_HEADER_SIZE + uint64_t{DATAFILE_RECORD_SIZE} * static_cast<uint64_t>(count) * blocks);
+        fileSize);
     fWasSaved = true;
     fHasUnsavedChanges = false;
     fFileName = aFileName;
@@ -179,14 +188,19 @@ void TDataClass::LoadFromFile(const std::string& aFileName, TAppFileType aFileTy
     fLoadedFileVersion.clear();
     if (aFileType == ftBMP || aFileType == ftCSV) return;
     const TMappedFile file(aFileName);
-    const std::string_view bytes = file.Bytes();
+    std::string extensionText;
+    const std::string_view bytes =
+        aFileType == ftDSC ? SplitExtensionBlock(file.Bytes(), extensionText) : file.Bytes();
 
     bool tempOverflow = false, diffOverflow = false, copied = false;
     if (aFileType == ftBin) {
         if (aStartChannel == 0) ClearAll();
         LoadBinFile(aFileName, bytes);
     } else {
-        copied = LoadHeaderFile(aFileName, bytes, std::max(0, aStartChannel), tempOverflow, diffOverflow);
+        TExperimentExtras extras;
+        if (!extensionText.empty()) extras = ExtrasFromJson(extensionText, aFileName);
+        copied =
+            LoadHeaderFile(aFileName, bytes, extras, std::max(0, aStartChannel), tempOverflow, diffOverflow);
     }
     if (!copied) CopyToBuffer();
     fWasFirstScan = true;
@@ -208,11 +222,18 @@ void TDataClass::LoadFromFile(const std::string& aFileName, TAppFileType aFileTy
     }
 }
 
-bool TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view aBytes, int aStartChannel,
-                                bool& aTempOverflow, bool& aDiffOverflow) {
+bool TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view aBytes,
+                                const TExperimentExtras& aExtras, int aStartChannel, bool& aTempOverflow,
+                                bool& aDiffOverflow) {
     const TAppConfig& c = DataConfig();
-    const TOldDtaFileHeader h = DecodeHeader(aBytes);
-    const bool current = IsCurrentLayout(h.FileVersion);
+    TOldDtaFileHeader h = DecodeHeader(aBytes);
+    // A physical experiment's file: the current layout with the true item count in its block.
+    const bool physical = h.FileVersion == DATAFILE_VER_2_0;
+    if (physical) {
+        if (!aExtras.physical || aExtras.itemCount <= 0) Damaged(aFileName, "нет масштаба физических единиц");
+        h.ItemCount = aExtras.itemCount;
+    }
+    const bool current = physical || IsCurrentLayout(h.FileVersion);
     const size_t dataStart = current ? DATAFILE_HEADER_SIZE : DATAFILE_OLD_DATA_OFFSET;
     // Records the file could hold; in the current layout a record cut short still counts (its
     // missing bytes read as zero), in the older layout only whole records do.
@@ -232,6 +253,25 @@ bool TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
     }
     fLoadedFileVersion = h.FileVersion;
     const int itemCount = h.ItemCount;
+    // Readings added to an experiment are brought onto its own scale.
+    double tFactor = 1, dtFactor = 1;
+    if (aStartChannel > 0) {
+        if (physical != IsPhysical()) {
+            throw EDataClassException("Файл " + aFileName +
+                                      ": каналы в физических единицах и каналы записанного опыта не "
+                                      "совмещаются в одном эксперименте");
+        }
+        if (physical) {
+            if (aExtras.physical->quantity != fPhysical->quantity ||
+                aExtras.physical->unit != fPhysical->unit) {
+                throw EDataClassException("Файл " + aFileName + ": сигнал в " +
+                                          SignalUnitCaption(aExtras.physical->unit) + ", в эксперименте в " +
+                                          SignalUnitCaption(fPhysical->unit));
+            }
+            tFactor = aExtras.physical->tStep / fPhysical->tStep;
+            dtFactor = aExtras.physical->signalStep / fPhysical->signalStep;
+        }
+    }
 
     if (aStartChannel > 0) {
         if (GetItemCount() < itemCount) {
@@ -277,6 +317,12 @@ bool TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
         frequency = std::isfinite(fileFrequency) && fileFrequency > 0 ? fileFrequency : c.frequency;
         fPeriod = 1000.0L / frequency;
         fFileName = aFileName;
+        ApplyExtras(*this, aExtras);
+        if (physical) {
+            // Values, never counts: the scales of the settings do not apply.
+            tempScale = tsDegrees;
+            diffTempScale = dtsDegrees;
+        }
         fWasSaved = true;
         fHasUnsavedChanges = false;
     }
@@ -332,11 +378,17 @@ bool TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
                                         std::min(DATAFILE_RECORD_SIZE, aBytes.size() - at));
                         t = ReadInt32(record), dt = ReadInt32(record + 4);
                     }
-                    if (t < tMin || t > tMax) {
-                        aTempOverflow = true;
-                        t = static_cast<int32_t>(std::clamp<int64_t>(t, tMin, tMax));
+                    if (physical) {
+                        // The converter's range bounds recorded readings only.
+                        if (tFactor != 1) t = ToReading(t * tFactor, 1);
+                        if (dtFactor != 1) dt = ToReading(dt * dtFactor, 1);
+                    } else {
+                        if (t < tMin || t > tMax) {
+                            aTempOverflow = true;
+                            t = static_cast<int32_t>(std::clamp<int64_t>(t, tMin, tMax));
+                        }
+                        if (dt < dtMin || dt > dtMax) aDiffOverflow = true;
                     }
-                    if (dt < dtMin || dt > dtMax) aDiffOverflow = true;
                     s->t = t;
                     s->dt = dt;
                     if (undo) undo[i] = {t, dt};
@@ -388,6 +440,7 @@ bool TDataClass::LoadHeaderFile(const std::string& aFileName, std::string_view a
     }
     if (aStartChannel == 0) descriptors[0].fScanEndPoint = scanEnd;
     if (!calibrate) FillTempValues();
+    if (physical && aStartChannel == 0) FitRangesToData();
     return calibrate;
 }
 
@@ -396,6 +449,7 @@ void TDataClass::LoadBinFile(const std::string& aFileName, std::string_view aByt
     if (count == 0) Damaged(aFileName, "нет данных");
     if (count > static_cast<size_t>(INT32_MAX)) Damaged(aFileName, "слишком большой файл");
     fFileName = aFileName;
+    fPhysical.reset();  // counts of a converter
     SetItemsLength(static_cast<int>(count), false);
     mode = vm_view_dT_by_time;
     begX = 0;

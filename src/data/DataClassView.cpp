@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -17,14 +18,21 @@ namespace kalvero {
 void TDataClass::SetTZeroLine(double x) {
     TAppConfig& c = MutableDataConfig();
     int32_t d = 0;
-    if (tempScale == tsDegrees && TempTable()) {
-        d = TempTable()->GetUnitsValue(static_cast<float>(x)) - TempTable()->GetUnitsValue(0.0f);
+    if (fPhysical) {
+        // A physical experiment's zero is its own: neither the converter's zero line nor its range.
+        d = TReading(x);
+        fTempMinValue -= d;
+        fTempMaxValue -= d;
     } else {
-        d = static_cast<int32_t>(Round(x));
+        if (tempScale == tsDegrees && TempTable()) {
+            d = TempTable()->GetUnitsValue(static_cast<float>(x)) - TempTable()->GetUnitsValue(0.0f);
+        } else {
+            d = static_cast<int32_t>(Round(x));
+        }
+        c.tempZeroLine += d;
+        fTempMinValue = HLLim(c.tMinADCValue, c.tMaxADCValue, fTempMinValue - d);
+        fTempMaxValue = HLLim(c.tMinADCValue, c.tMaxADCValue, fTempMaxValue - d);
     }
-    c.tempZeroLine += d;
-    fTempMinValue = HLLim(c.tMinADCValue, c.tMaxADCValue, fTempMinValue - d);
-    fTempMaxValue = HLLim(c.tMinADCValue, c.tMaxADCValue, fTempMaxValue - d);
 
     // The temperature plot uses the second margin set in the combined view.
     const bool second = mode == vm_view_dt_and_temp_by_time;
@@ -50,18 +58,24 @@ void TDataClass::SetTZeroLine(double x) {
 void TDataClass::SetDTZeroLine(double aYoffset) {
     TAppConfig& c = MutableDataConfig();
     int32_t d = 0;
-    if (diffTempScale == dtsDegrees && gDiffTempCalibrationTable) {
-        TCalibrationTable& table = *gDiffTempCalibrationTable;
-        // dT may be calibrated by a table of the temperature kind, which has no ranges.
-        d = table.GetTableType() == cttTemperature
-                ? table.GetUnitsValue(static_cast<float>(aYoffset)) - table.GetUnitsValue(0.0f)
-                : table.GetUnitsValueByMiddleRange(static_cast<float>(aYoffset));
+    if (fPhysical) {
+        d = SignalReading(aYoffset, 0);
+        fDiffTempMinValue -= d;
+        fDiffTempMaxValue -= d;
     } else {
-        d = static_cast<int32_t>(Round(aYoffset));
+        if (diffTempScale == dtsDegrees && gDiffTempCalibrationTable) {
+            TCalibrationTable& table = *gDiffTempCalibrationTable;
+            // dT may be calibrated by a table of the temperature kind, which has no ranges.
+            d = table.GetTableType() == cttTemperature
+                    ? table.GetUnitsValue(static_cast<float>(aYoffset)) - table.GetUnitsValue(0.0f)
+                    : table.GetUnitsValueByMiddleRange(static_cast<float>(aYoffset));
+        } else {
+            d = static_cast<int32_t>(Round(aYoffset));
+        }
+        c.dTZeroLine += d;
+        fDiffTempMinValue = HLLim(c.dTMinADCValue, c.dTMaxADCValue, fDiffTempMinValue - d);
+        fDiffTempMaxValue = HLLim(c.dTMinADCValue, c.dTMaxADCValue, fDiffTempMaxValue - d);
     }
-    c.dTZeroLine += d;
-    fDiffTempMinValue = HLLim(c.dTMinADCValue, c.dTMaxADCValue, fDiffTempMinValue - d);
-    fDiffTempMaxValue = HLLim(c.dTMinADCValue, c.dTMaxADCValue, fDiffTempMaxValue - d);
     begY = fDiffTempMinValue;
     endY = fDiffTempMaxValue;
     begYSel -= d;
@@ -96,14 +110,17 @@ int TDataClass::ExpandTRange(int atValue, bool aSmoothRangeChange, bool& aRangeC
     const TAppConfig& c = DataConfig();
     const int64_t lo = static_cast<int64_t>(c.tMinADCValue) * c.tADCMultiplier;
     const int64_t hi = static_cast<int64_t>(c.tMaxADCValue) * c.tADCMultiplier;
+    // The converter's range bounds recorded readings only.
     const int32_t result =
-        static_cast<int32_t>(std::clamp<int64_t>(atValue, std::min(lo, hi), std::max(lo, hi)));
+        fPhysical ? atValue
+                  : static_cast<int32_t>(std::clamp<int64_t>(atValue, std::min(lo, hi), std::max(lo, hi)));
     const int64_t step = std::max(std::llabs(hi - lo) / 100,
                                   std::llabs(static_cast<int64_t>(fTempMaxValue) - fTempMinValue) / 10);
     aRangeChanged = false;
     if (!c.autoExpandTempRanges) return result;
-    const double v = tempScale == tsDegrees ? TempRealValue(result) : result;
+    const double v = tempScale == tsDegrees ? TValue(result) : result;
     auto clampRange = [&](int64_t x) {
+        if (fPhysical) return static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX));
         return static_cast<int32_t>(std::clamp(x, std::min(lo, hi), std::max(lo, hi)));
     };
     if (aTMinValue > v) {
@@ -121,13 +138,15 @@ int TDataClass::ExpandDtRange(int aDtValue, bool aSmoothRangeChange, bool& aRang
     const TAppConfig& c = DataConfig();
     const int32_t lo = std::min(c.dTMinADCValue, c.dTMaxADCValue),
                   hi = std::max(c.dTMinADCValue, c.dTMaxADCValue);
-    const int32_t result = std::clamp(aDtValue, lo, hi);
+    const int32_t result = fPhysical ? aDtValue : std::clamp(aDtValue, lo, hi);
     const int64_t step = std::llabs(static_cast<int64_t>(fDiffTempMaxValue) - fDiffTempMinValue) / 10;
     aRangeChanged = false;
     if (!c.autoExpandDiffTempRanges) return result;
-    const double v =
-        diffTempScale == dtsDegrees ? DiffTempRealValue(result, static_cast<float>(atValue)) : result;
-    auto clampRange = [&](int64_t x) { return static_cast<int32_t>(std::clamp<int64_t>(x, lo, hi)); };
+    const double v = diffTempScale == dtsDegrees ? SignalValue(result, static_cast<float>(atValue)) : result;
+    auto clampRange = [&](int64_t x) {
+        if (fPhysical) return static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX));
+        return static_cast<int32_t>(std::clamp<int64_t>(x, lo, hi));
+    };
     if (aDtMinValue > v) {
         const int32_t moved = clampRange(aSmoothRangeChange ? fDiffTempMinValue - step : result - step);
         aRangeChanged = moved != fDiffTempMinValue;
@@ -138,6 +157,27 @@ int TDataClass::ExpandDtRange(int aDtValue, bool aSmoothRangeChange, bool& aRang
         fDiffTempMaxValue = moved;
     }
     return result;
+}
+
+void TDataClass::FitRangesToData() {
+    if (items.Empty()) return;
+    int32_t tLo = items[0][0].t, tHi = tLo, dLo = items[0][0].dt, dHi = dLo;
+    const size_t total = items.ItemCount() * items.ChannelCount();
+    const TItem* s = items.Data();
+    for (size_t k = 0; k < total; ++k, ++s) {
+        tLo = std::min(tLo, s->t), tHi = std::max(tHi, s->t);
+        dLo = std::min(dLo, s->dt), dHi = std::max(dHi, s->dt);
+    }
+    const auto widen = [](int32_t& aLo, int32_t& aHi) {
+        const int64_t margin = std::max<int64_t>(1, (static_cast<int64_t>(aHi) - aLo) / 20);
+        aLo = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, aLo - margin));
+        aHi = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, aHi + margin));
+    };
+    widen(tLo, tHi);
+    widen(dLo, dHi);
+    fTempMinValue = tLo, fTempMaxValue = tHi;
+    fDiffTempMinValue = dLo, fDiffTempMaxValue = dHi;
+    begY = dLo, endY = dHi, begYSel = dLo, endYSel = dHi;
 }
 
 void TDataClass::SaveMargins() {
@@ -176,8 +216,8 @@ void TDataClass::ResetMargins(bool aCheckRanges) {
                       dHi = std::max(c.dTMinADCValue, c.dTMaxADCValue);
         double tMin = 0, tMax = 0;
         auto tBounds = [&] {
-            tMin = degT ? TempRealValue(fTempMinValue) : fTempMinValue;
-            tMax = degT ? TempRealValue(fTempMaxValue) : fTempMaxValue;
+            tMin = degT ? TValue(fTempMinValue) : fTempMinValue;
+            tMax = degT ? TValue(fTempMaxValue) : fTempMaxValue;
         };
         tBounds();
         for (int ch = 0; ch < GetChannelCount(); ++ch) {
@@ -185,23 +225,24 @@ void TDataClass::ResetMargins(bool aCheckRanges) {
                 TItem& s = items[i][ch];
                 bool changed = false;
                 const double tv = degT ? s.tc : s.t;
-                if (s.t < tLo || s.t > tHi || tv < tMin || tv > tMax) {
+                if ((!fPhysical && (s.t < tLo || s.t > tHi)) || tv < tMin || tv > tMax) {
                     s.t = ExpandTRange(s.t, false, changed, tMax, tMin);
                     if (changed) tBounds();
                 }
-                const double dMin = degDt ? DiffTempRealValue(fDiffTempMinValue, s.tc) : fDiffTempMinValue;
-                const double dMax = degDt ? DiffTempRealValue(fDiffTempMaxValue, s.tc) : fDiffTempMaxValue;
+                const double dMin = degDt ? SignalValue(fDiffTempMinValue, s.tc) : fDiffTempMinValue;
+                const double dMax = degDt ? SignalValue(fDiffTempMaxValue, s.tc) : fDiffTempMaxValue;
                 const double dv = degDt ? s.dtc : s.dt;
-                if (s.dt < dLo || s.dt > dHi || dv < dMin || dv > dMax)
+                const bool outside = !fPhysical && (s.dt < dLo || s.dt > dHi);
+                if (outside || dv < dMin || dv > dMax)
                     s.dt = ExpandDtRange(s.dt, false, changed, dMax, dMin, s.tc);
             }
         }
     }
     const int last = std::max(0, GetItemCount() - 1);
     const int32_t tLo =
-        tempScale == tsDegrees ? static_cast<int32_t>(Round(TempRealValue(fTempMinValue))) : fTempMinValue;
+        tempScale == tsDegrees ? static_cast<int32_t>(Round(TValue(fTempMinValue))) : fTempMinValue;
     const int32_t tHi =
-        tempScale == tsDegrees ? static_cast<int32_t>(Round(TempRealValue(fTempMaxValue))) : fTempMaxValue;
+        tempScale == tsDegrees ? static_cast<int32_t>(Round(TValue(fTempMaxValue))) : fTempMaxValue;
     switch (mode) {
         case vm_view_dT_by_time:
         case vm_scan_dT_by_time:

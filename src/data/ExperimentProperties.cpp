@@ -84,8 +84,10 @@ bool ApplyProperties(const RPropertiesForm& f, TDataClass& d, TAppConfig& c) {
     // An experiment whose rate is not on the list shows no choice: that keeps its rate.
     if (!TrimText(f.heatSpeed).empty())
         d.fHeatSpeed = static_cast<float>(ReadRealField(f.heatSpeed, "Скорость нагрева"));
-    if (f.diffTempScale >= 0) d.diffTempScale = static_cast<TDiffTempScale>(f.diffTempScale);
-    if (f.tempScale >= 0) d.tempScale = static_cast<TTempScale>(f.tempScale);
+    // A physical experiment's readings mean nothing as counts: it stays in its values.
+    if (f.diffTempScale >= 0 && !d.IsPhysical())
+        d.diffTempScale = static_cast<TDiffTempScale>(f.diffTempScale);
+    if (f.tempScale >= 0 && !d.IsPhysical()) d.tempScale = static_cast<TTempScale>(f.tempScale);
     if (f.areaScale >= 0) d.areaScale = static_cast<TAreaScale>(f.areaScale);
     return grown;
 }

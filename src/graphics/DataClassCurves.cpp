@@ -7,6 +7,7 @@
 #include "data/DataClass.h"
 #include "graphics/CurvePath.h"
 #include "graphics/DataCanvas.h"
+#include "graphics/EvaluationDraw.h"
 #include "graphics/GraphUtils.h"
 #include "graphics/PlotSupport.h"
 
@@ -119,6 +120,7 @@ void TDataClass::DrawGraph() {
     TDataCanvas& c = *fDataCanvas;
     // Curves never leave the graph rectangle, the incremental paint of a run included.
     c.InitClipRgn(true);
+    if (!IsScanMode(mode)) DrawSegmentBands(*this, c);
     DrawBaseLine();
     if (IsScanMode(mode)) {
         if (DrawScanSegment(*this, c)) return;
@@ -126,6 +128,8 @@ void TDataClass::DrawGraph() {
         DrawCurves(*this, c);
     }
     DrawPeaks();
+    DrawHighlightedEffect(*this, c);
+    DrawEffectLabels(*this, c);
     DrawStatistics(*this);
     DrawBubbles(*this);
     DrawTangents(*this);

@@ -77,8 +77,8 @@ void TDataClass::AssignDrawMargins() {
     if (diffTempScale == dtsDegrees) {
         const double t =
             GetItemCount() > 0 ? items[ClipItemIndex(begXSel + (endXSel - begXSel) / 2)][0].tc : 0;
-        begYSelr = DtDegrees(begYSel, t);
-        endYSelr = DtDegrees(endYSel, t);
+        begYSelr = DtDegrees(*this, begYSel, t);
+        endYSelr = DtDegrees(*this, endYSel, t);
     }
     if (fDataCanvas) {
         graphicWidth = fDataCanvas->GetGraphicWidth();

@@ -29,8 +29,8 @@ void HatchPeak(TDataClass& d, TDataCanvas& c, const TPeak& p) {
         previous = sx;
         const TItem& s = d.items[x][0];
         const int32_t base = p.GetBaseLineCrossingYCoord(x);
-        const int y1 = degrees ? d.GetScaledYr(DtDegrees(base, s.tc)) : d.GetScaledY(base);
-        const int y2 = degrees ? d.GetScaledYr(DtDegrees(s.dt, s.tc)) : d.GetScaledY(s.dt);
+        const int y1 = degrees ? d.GetScaledYr(DtDegrees(d, base, s.tc)) : d.GetScaledY(base);
+        const int y2 = degrees ? d.GetScaledYr(DtDegrees(d, s.dt, s.tc)) : d.GetScaledY(s.dt);
         c.Line(sx, y1, sx, y2, true, false);
     }
 }
@@ -62,8 +62,8 @@ void TDataClass::DrawPeaks() {
             auto screen = [&](TCoordPoint& pt, int& x, int& y) {
                 const int item = LLim(0, pt.x);
                 x = GetScaledX(item);
-                y = real ? GetScaledYr(
-                               DtDegrees(pt.y, GetItemCount() > 0 ? items[ClipItemIndex(item)][0].tc : 0))
+                y = real ? GetScaledYr(DtDegrees(*this, pt.y,
+                                                 GetItemCount() > 0 ? items[ClipItemIndex(item)][0].tc : 0))
                          : GetScaledY(pt.y);
                 pt.sx = c.AddPaddingX(x);
                 pt.sy = c.AddPaddingY(y);

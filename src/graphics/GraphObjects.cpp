@@ -100,7 +100,7 @@ void DrawBubbles(TDataClass& d) {
         const TItem& s = d.items[b->fTime][b->fChannel];
         if (cfg.bubbleStyle == 1) {
             const std::string tag = "[" + std::to_string(list.size() + 1) + "]";
-            list.push_back(tag + ": " + cfg.diffChannelShortName + ":" + Reading(d, s, false) + " " +
+            list.push_back(tag + ": " + d.GetDtName() + ":" + Reading(d, s, false) + " " +
                            cfg.tempChannelShortName + ":" + Reading(d, s, true));
             c.SetPen(psSolid, clRed, 1);
             c.Line(x, y, x + 6 * P, y - 6 * P, true, false);
@@ -108,7 +108,7 @@ void DrawBubbles(TDataClass& d) {
             c.TextOut(x + 7 * P, y - 6 * P - c.GetTextHeight(tag), tag, true);
         } else {
             DrawSquareHint(c, x, y,
-                           {cfg.diffChannelShortName + ": " + Reading(d, s, false),
+                           {d.GetDtName() + ": " + Reading(d, s, false),
                             cfg.tempChannelShortName + ": " + Reading(d, s, true)},
                            clRed);
         }

@@ -45,7 +45,7 @@ void CombinedTRange(const TDataClass& d, long double& aBeg, long double& aEnd) {
     if (d.tempScale == tsUnits) {
         aBeg = d.begYSel1, aEnd = d.endYSel1;
     } else {
-        aBeg = TDegrees(d.begYSel1), aEnd = TDegrees(d.endYSel1);
+        aBeg = TDegrees(d, d.begYSel1), aEnd = TDegrees(d, d.endYSel1);
     }
 }
 
@@ -238,7 +238,7 @@ void DrawStatistics(TDataClass& d) {
     Order(a, b);
 
     auto six = [&](bool aTemperature) {
-        const std::string prefix = aTemperature ? cfg.tempChannelShortName : cfg.diffChannelShortName;
+        const std::string prefix = aTemperature ? cfg.tempChannelShortName : d.GetDtName();
         const std::string unit = " " + (aTemperature ? d.GetTUnits() : d.GetDtUnits());
         const bool degrees = aTemperature ? d.tempScale == tsDegrees : d.diffTempScale == dtsDegrees;
         const int digits = degrees ? (aTemperature ? cfg.tempScaleAccuracy : cfg.diffTempScaleAccuracy) : 0;

@@ -72,14 +72,6 @@ void StepWindow(int64_t& b, int64_t& e, bool aWiden) {
     e += aWiden ? delta : -delta;
 }
 
-// dT degrees back to counts at a temperature, through whichever kind of table calibrates dT.
-int32_t DtCounts(double aDegrees, float aTemperature) {
-    TCalibrationTable* table = gDiffTempCalibrationTable;
-    if (!table) return static_cast<int32_t>(Round(aDegrees));
-    if (table->GetTableType() == cttTemperature) return table->GetUnitsValue(static_cast<float>(aDegrees));
-    return table->GetUnitsValue(static_cast<float>(aDegrees), static_cast<int32_t>(Round(aTemperature)));
-}
-
 // In the combined view the x windows of both passes show the same items.
 void FollowFirstXWindow(TDataClass& d) {
     if (d.mode != vm_view_dt_and_temp_by_time) return;
@@ -149,7 +141,7 @@ bool DropScreenObject(TDataClass& d, const TDataCanvas& c, const TScreenCoord& a
                     if (d.diffTempScale == dtsDegrees) {
                         const auto& line = peak->cutLines.at(aCoord.objSubID);
                         const int at = d.ClipItemIndex(line.points.at(aCoord.pointID).x);
-                        counts = DtCounts(PixelToReal(d, c, aY), d.items[at][0].tc);
+                        counts = d.SignalReading(PixelToReal(d, c, aY), d.items[at][0].tc);
                     }
                     peak->UpdatePeakBaseLine(aCoord.pointID, counts);
                     break;

@@ -55,7 +55,7 @@ std::string XAxisTitle(const TDataClass& d) {
 }
 
 std::string DtAxisTitle(const TDataClass& d) {
-    return DataConfig().diffChannelShortName + ", " + d.GetDtUnits();
+    return d.GetDtName() + ", " + d.GetDtUnits();
 }
 
 std::string TAxisTitle(const TDataClass& d) {
@@ -66,17 +66,17 @@ std::string YAxisTitle(const TDataClass& d) {
     return IsTCurveMode(d.mode) ? TAxisTitle(d) : DtAxisTitle(d);
 }
 
-double TDegrees(int32_t aUnits) {
+double TDegrees(const TDataClass& aData, int32_t aUnits) {
     try {
-        return TempRealValue(aUnits);
+        return aData.TValue(aUnits);
     } catch (const std::exception&) {
         return aUnits;
     }
 }
 
-double DtDegrees(int32_t aUnits, double aTemperature) {
+double DtDegrees(const TDataClass& aData, int32_t aUnits, double aTemperature) {
     try {
-        return DiffTempRealValue(aUnits, static_cast<float>(aTemperature));
+        return aData.SignalValue(aUnits, static_cast<float>(aTemperature));
     } catch (const std::exception&) {
         return aUnits;
     }
@@ -97,7 +97,7 @@ void RealYRange(const TDataClass& d, long double& aBeg, long double& aEnd) {
         if (d.tempScale == tsUnits) {
             aBeg = d.begYSel, aEnd = d.endYSel;
         } else {
-            aBeg = TDegrees(d.begYSel), aEnd = TDegrees(d.endYSel);
+            aBeg = TDegrees(d, d.begYSel), aEnd = TDegrees(d, d.endYSel);
         }
         return;
     }
@@ -109,13 +109,13 @@ void RealYRange(const TDataClass& d, long double& aBeg, long double& aEnd) {
     // temperature in the middle of the visible samples otherwise.
     double t1 = 0, t2 = 0;
     if (IsTempXMode(d.mode)) {
-        t1 = d.tempScale == tsDegrees ? d.begXSel : TDegrees(d.begXSel);
-        t2 = d.tempScale == tsDegrees ? d.endXSel : TDegrees(d.endXSel);
+        t1 = d.tempScale == tsDegrees ? d.begXSel : TDegrees(d, d.begXSel);
+        t2 = d.tempScale == tsDegrees ? d.endXSel : TDegrees(d, d.endXSel);
     } else if (d.GetItemCount() > 0) {
         const int middle = d.ClipItemIndex(d.begXSel + (d.endXSel - d.begXSel) / 2);
         t1 = t2 = d.items[middle][0].tc;
     }
-    aBeg = DtDegrees(d.begYSel, t1), aEnd = DtDegrees(d.endYSel, t2);
+    aBeg = DtDegrees(d, d.begYSel, t1), aEnd = DtDegrees(d, d.endYSel, t2);
 }
 
 void ShownItems(const TDataClass& d, int aChannel, int& aFirst, int& aLast) {

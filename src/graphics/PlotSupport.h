@@ -33,10 +33,10 @@ std::string DtAxisTitle(const TDataClass& aData);  // "dT, отсч."
 std::string TAxisTitle(const TDataClass& aData);   // "T, °С"
 std::string YAxisTitle(const TDataClass& aData);   // by the current mode
 
-// A temperature reading in degrees, and a dT reading in degrees at a temperature in degrees;
-// without a table, or when the table fails, a reading stands for itself.
-double TDegrees(int32_t aUnits);
-double DtDegrees(int32_t aUnits, double aTemperature);
+// Readings as the experiment converts them (PhysicalUnits.h or the process-wide tables); when the
+// conversion fails a reading stands for itself.
+double TDegrees(const TDataClass& aData, int32_t aUnits);
+double DtDegrees(const TDataClass& aData, int32_t aUnits, double aTemperature);
 
 // The value range of the y axis in real units for the current mode (what AssignDrawMargins
 // stores in begYr/endYr), and the x range in real units.

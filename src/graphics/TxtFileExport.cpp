@@ -125,7 +125,7 @@ void TTxtFileExport::BuildTable(int aMaxRows) {
     if (fHasHeader) {
         const std::string timeLabel = "Время, " + GetTimeScaleStr(d.timeScale);
         const std::string tLabel = c.tempChannelShortName + ", " + d.GetTUnits();
-        const std::string dtLabel = c.diffChannelShortName + ", " + d.GetDtUnits();
+        const std::string dtLabel = d.GetDtName() + ", " + d.GetDtUnits();
         switch (mode) {
             case vm_view_dT_by_time:
                 fData.push_back({timeLabel, dtLabel, "", ""});

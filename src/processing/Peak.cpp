@@ -2,11 +2,13 @@
 
 #include "processing/Peak.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 
 #include "common/Globals.h"
 #include "common/MathProcs.h"
+#include "data/Calibrate.h"
 #include "processing/MathUtils.h"
 #include "processing/PeakUtils.h"
 #include "processing/SampleView.h"
@@ -48,6 +50,17 @@ int32_t TPeak::GetBaseLineCrossingYCoord(int aX) const {
 int32_t TPeak::GetHeightAtPoint(int aX, int aDtValue) const {
     return static_cast<int32_t>(std::min<int64_t>(
         std::llabs(static_cast<int64_t>(aDtValue) - GetBaseLineCrossingYCoord(aX)), INT32_MAX));
+}
+
+double TPeak::SignalValue(int32_t aDt, float aTc) const {
+    return fOwner ? fOwner->SignalValue(aDt, aTc) : DiffTempRealValue(aDt, aTc);
+}
+
+bool TPeak::PointsUp() const {
+    if (fDataItems->ItemCount() == 0) return state == PEAK_STATE_UP;
+    const int x = std::clamp<int>(top, 0, static_cast<int>(fDataItems->ItemCount()) - 1);
+    return Y(x) > GetBaseLineCrossingYCoord(x) ||
+           (Y(x) == GetBaseLineCrossingYCoord(x) && state == PEAK_STATE_UP);
 }
 
 void TPeak::CalcPeakTop() {

@@ -31,8 +31,10 @@ inline constexpr int PEAK_LINE_TANGENT = 4;
 class TPeak : public TObject {
 public:
     // aDataItems is the experiment's sample array, read (channel 0) and never copied: the peak
-    // lives in the experiment's collection and dies with it.
-    TPeak(const TItemArray& aDataItems, float aFreq) : fFreq(aFreq), fDataItems(&aDataItems) {}
+    // lives in the experiment's collection and dies with it. aOwner, the experiment, converts
+    // readings to values (its own scale or the process-wide tables); without it the tables do.
+    TPeak(const TItemArray& aDataItems, float aFreq, const TDataClass* aOwner = nullptr)
+        : fFreq(aFreq), fDataItems(&aDataItems), fOwner(aOwner) {}
 
     virtual void CalcCenterPoint() = 0;
     virtual void CalcPeakIntegration() = 0;
@@ -44,6 +46,8 @@ public:
     // top: the first item of the largest deviation from the base line; state from the curve at
     // top against the curve at begX.
     void CalcPeakTop();
+    // Whether the curve at the top lies above the base line (towards larger readings).
+    bool PointsUp() const;
     TCutLine CutlinesLeftMargin() const { return cutLines.at(PEAK_LINE_LEFT_MARGIN); }
     TCutLine CutlinesRightMargin() const { return cutLines.at(PEAK_LINE_RIGHT_MARGIN); }
     TCutLine CutlinesBaseLine() const { return cutLines.at(PEAK_LINE_BASE); }
@@ -65,6 +69,7 @@ public:
 
     float fFreq;
     const TItemArray* fDataItems;
+    const TDataClass* fOwner;
     std::string comment;
     int32_t minY = 0, maxY = 0;
     int32_t begX = 0, endX = 0;
@@ -82,6 +87,8 @@ public:
 protected:
     // Channel 0 sample aX; std::out_of_range outside the record.
     const TItem& Sample(int64_t aX) const;
+    // A signal reading as a value at a temperature in degrees (the owner's conversion).
+    double SignalValue(int32_t aDt, float aTc) const;
     int32_t Y(int64_t aX) const { return Sample(aX).dt; }
     // The base line's two ends.
     const TCoordPoint& BasePoint(int aIndex) const { return cutLines.at(PEAK_LINE_BASE).points.at(aIndex); }
@@ -101,7 +108,8 @@ public:
     // Degrees × seconds.
     long double GetSummaryAreaInRealUnits() const override;
     // Joules: every sub-area through the heat factor at its own temperature. EPeakException
-    // without a heat table.
+    // without a heat table. A peak of a physical heat-flow signal is a heat by itself: mW·s are
+    // mJ, and a signal per mass gives J/g, turned into J by the sample mass.
     long double GetSummaryAreaCalibrated() const override;
     // "1 234 отсч.", "12.35 Дж", "494.00 Дж/г" (aWeight in mg), or "Не задана масса навески".
     std::string GetPeakSizeStr(TAreaScale aAreaScale, double aWeight) const override;

@@ -24,7 +24,7 @@ TItemView DtOf(const TItemArray& aItems, int aChannel) {
 
 }  // namespace
 
-double TPeakUtils::QuietLevel(int aDetectLimit) {
+double TPeakUtils::QuietLevel(double aDetectLimit) {
     return std::fabs(static_cast<double>(aDetectLimit)) / 15;
 }
 
@@ -124,12 +124,15 @@ void TPeakUtils::PrepareDerivatives(int aRangeStart, int aRangeEnd, TUiHooks* aP
 
 bool TPeakUtils::DetectBaseLine(int aRangeStart, int aRangeEnd, TUiHooks* aPBar) {
     TWorkCopy copy;
-    return DetectBaseLine(copy, aRangeStart, aRangeEnd, aPBar);
+    return DetectBaseLine(copy, aRangeStart, aRangeEnd, {{aRangeStart, aRangeEnd}},
+                          DetectLimitsFor(*fDataClass, *fConfig, aRangeStart, aRangeEnd).baseLine, aPBar);
 }
 
-bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHooks* aPBar) {
+bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd,
+                                const std::vector<std::pair<int, int>>& aParts, double aLimit,
+                                TUiHooks* aPBar) {
     TDataClass& d = *fDataClass;
-    Log("Detecting base line, using detectBaseLineLimit " + std::to_string(fConfig->detectBaseLineLimit));
+    Log("Detecting base line, using detectBaseLineLimit " + std::to_string(aLimit));
     {
         ShowMessage("Подготовка данных...");
         struct THide {
@@ -162,14 +165,14 @@ bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd
     const TBufferView line = ViewOf(aCopy, WORKCHANNEL_BASE_LINE);
     std::copy_n(aCopy.dt[WORKCHANNEL_BASE_CURVE].get(), aCopy.count, aCopy.dt[WORKCHANNEL_BASE_LINE].get());
     const int64_t quiet = Round(static_cast<double>(d.frequency));
-    const bool found =
-        processing::LayBaseLine(curve, first, line, aRangeStart, aRangeEnd, fConfig->detectBaseLineLimit,
-                                QuietLevel(fConfig->detectBaseLineLimit), quiet);
-    if (found) {
+    bool found = false;
+    for (const auto& [from, to] : aParts) {
+        if (!processing::LayBaseLine(curve, first, line, from, to, aLimit, QuietLevel(aLimit), quiet))
+            continue;
+        found = true;
         const double f = d.frequency;
         const int power = static_cast<int>(Round(f));
-        processing::BezieSmoothCore(line, aRangeStart, aRangeEnd, power,
-                                    static_cast<int>(Round(LLimR(1, f / 10))),
+        processing::BezieSmoothCore(line, from, to, power, static_cast<int>(Round(LLimR(1, f / 10))),
                                     processing::BezierSmoothRows(power), aPBar);
     }
     Store(aCopy, true);

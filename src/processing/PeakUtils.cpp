@@ -2,6 +2,8 @@
 
 #include "processing/PeakUtils.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -12,6 +14,7 @@
 #include "processing/MathUtils.h"
 #include "processing/Peak.h"
 #include "processing/SampleView.h"
+#include "processing/Segments.h"
 
 namespace kalvero {
 namespace {
@@ -58,23 +61,71 @@ void TPeakUtils::HideProgress() const {
     if (fProgressForm) fProgressForm->ProgressFinish();
 }
 
+TDetectLimits DetectLimitsFor(const TDataClass& d, const TAppConfig& c, int aFrom, int aTo) {
+    TDetectLimits limits{static_cast<double>(c.detectBaseLineLimit), c.detectPeakHighLimit,
+                         c.detectPeakLowLimit};
+    if (!d.IsPhysical() || d.GetItemCount() == 0) return limits;
+    // The span of the signal without its extreme half per mille (a spike, a cut-off end).
+    const int from = d.ClipItemIndex(std::min(aFrom, aTo)), to = d.ClipItemIndex(std::max(aFrom, aTo));
+    std::vector<int32_t> values;
+    const int step = std::max(1, (to - from + 1) / 200000);  // a sample of a long record is enough
+    for (int i = from; i <= to; i += step)
+        values.push_back(d.items[i][0].dt);
+    const size_t lo = values.size() / 2000, hi = values.size() - 1 - values.size() / 2000;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(lo), values.end());
+    const int32_t bottom = values[lo];
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(hi), values.end());
+    const double span = std::max(1.0, static_cast<double>(values[hi]) - bottom);
+    const double scale = span / DETECT_NOMINAL_SPAN;
+    const auto scaled = [scale](double v) { return std::max(1.0, v * scale); };
+    limits.baseLine = scaled(limits.baseLine);
+    limits.high = static_cast<int>(std::min(scaled(limits.high), 1e9));
+    limits.low = static_cast<int>(std::min(scaled(limits.low), 1e9));
+    return limits;
+}
+
+namespace {
+
+// The parts of aStart … aEnd in which detection looks for effects: each segment of the
+// temperature program from the moment it has settled. Empty for a record of one segment, which
+// detection takes whole.
+std::vector<std::pair<int, int>> DetectionParts(const TDataClass& d, int aStart, int aEnd) {
+    std::vector<std::pair<int, int>> parts;
+    const std::vector<TSegment> segments = SegmentsOf(d);
+    if (segments.size() <= 1) return parts;
+    for (const TSegment& s : segments) {
+        const int settle = static_cast<int>(
+            std::min<double>(std::round(SEGMENT_SETTLE_TIME * d.frequency), (s.end - s.begin + 1) / 4.0));
+        const int a = std::max(aStart, s.begin + settle), b = std::min(aEnd, s.end);
+        if (b > a) parts.emplace_back(a, b);
+    }
+    return parts;
+}
+
+}  // namespace
+
 void TPeakUtils::DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar) {
     TDataClass& d = *fDataClass;
     const int count = d.GetItemCount();
     if (count == 0) return;
     int start = d.ClipItemIndex(aRangeStart), end = d.ClipItemIndex(aRangeEnd);
     Order(start, end);
-    const int low = fConfig->detectPeakLowLimit, high = fConfig->detectPeakHighLimit;
-    Log("Start detecting peaks. DetectPeakLowLimit=" + std::to_string(low) +
-        ", DetectPeakHighLimit=" + std::to_string(high));
+    const TDetectLimits limits = DetectLimitsFor(d, *fConfig, start, end);
+    Log("Start detecting peaks. DetectPeakLowLimit=" + std::to_string(limits.low) +
+        ", DetectPeakHighLimit=" + std::to_string(limits.high));
     // No deviation is below a limit of 0 or less: no peak can start, and every item above the
     // high limit would walk back to the first item of the record in vain.
-    if (low <= 0) {
+    if (limits.low <= 0) {
         Log("DetectPeakLowLimit must be positive: no peak can be found");
         return;
     }
+    std::vector<std::pair<int, int>> parts = DetectionParts(d, start, end);
+    // One segment: a peak's margins may lie anywhere in the record, as the range only says where
+    // its start is looked for. Several: each peak stays inside its settled segment.
+    const bool segmented = !parts.empty();
+    if (!segmented) parts.emplace_back(start, end);
     TWorkCopy copy;
-    if (!DetectBaseLine(copy, start, end, aPBar)) {
+    if (!DetectBaseLine(copy, start, end, parts, limits.baseLine, aPBar)) {
         Log("Base line was not detected");
         return;
     }
@@ -83,35 +134,47 @@ void TPeakUtils::DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar) {
         const TPeakUtils* self;
         ~THide() { self->HideProgress(); }
     } hide{this};
+    for (const auto& [from, to] : parts)
+        ScanForPeaks(copy, from, to, segmented ? from : 0, segmented ? to : count - 1, limits);
+}
 
+void TPeakUtils::ScanForPeaks(const TWorkCopy& aCopy, int aPartStart, int aPartEnd, int aLowest, int aHighest,
+                              const TDetectLimits& aLimits) {
+    const int low = aLimits.low, high = aLimits.high;
     // The peak ends where the curve is back within half the start threshold of the base line.
     const int endLevel = LLim(1, low / 2);
     // The work channels hold the same values; their copies are scanned faster.
-    const int32_t* curve = copy.dt[WORKCHANNEL_BASE_CURVE].get();
-    const int32_t* line = copy.dt[WORKCHANNEL_BASE_LINE].get();
+    const int32_t* curve = aCopy.dt[WORKCHANNEL_BASE_CURVE].get();
+    const int32_t* line = aCopy.dt[WORKCHANNEL_BASE_LINE].get();
     const auto deviation = [curve, line](int i) {
         return std::llabs(static_cast<int64_t>(curve[i]) - line[i]);
     };
-    int i = start;
-    while (i < end) {
-        i = HLLim(start, end, i);
+    int i = aPartStart;
+    while (i < aPartEnd) {
+        i = HLLim(aPartStart, aPartEnd, i);
         if (deviation(i) > high) {
             Log("Seems like peak start (deviation from base curve more than detectPeakHighLimit");
             const int oldi = i;
             bool found = false;
-            while (i != 0) {
+            while (i > aLowest) {
                 found = deviation(i) < low;
                 --i;
                 if (found) break;
             }
             if (!found) {
                 i = oldi;
+                // Inside a segment an effect that began before the part is the response to the
+                // change of segment: detection goes on after it instead of walking back again
+                // from each of its items.
+                if (aLowest > 0)
+                    while (i < aPartEnd && deviation(i) >= endLevel)
+                        ++i;
             } else {
                 const int peakStart = i;
                 Log("Peak start found at " + std::to_string(peakStart));
                 i = oldi;
                 found = false;
-                while (i + 1 != count) {
+                while (i < aHighest) {
                     found = deviation(i) < endLevel;
                     ++i;
                     if (found) break;
@@ -136,7 +199,7 @@ TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode) {
     if (e == b) return nullptr;  // no width, no area
     const auto y = [&d](int64_t x) { return d.items[static_cast<size_t>(x)][0].dt; };
 
-    auto peak = std::make_unique<TStandardPeak>(d.items, d.frequency);
+    auto peak = std::make_unique<TStandardPeak>(d.items, d.frequency, &d);
     TPeak& p = *peak;
     p.actualMode = d.mode;
     p.begX = b;

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "data/DataClass.h"
 
@@ -28,13 +30,33 @@ inline constexpr uint8_t TANGENT_DETECT_TYPE_TOUCH = 1;
 
 enum TThreeStateBoolean : uint8_t { tsTrue = 0, tsFalse = 1, tsUnspecified = 2 };
 
+// The levels of detection in signal readings: the swing of the first derivative that marks an
+// effect for the base line, the deviation from the base line that starts a peak, and the one
+// within which its margins lie.
+struct TDetectLimits {
+    double baseLine = 0;
+    int high = 0;
+    int low = 0;
+};
+// The settings' levels for a recorded experiment (counts of its converter). A physical
+// experiment's readings are of another size: the levels of the settings stand for a record whose
+// signal spans DETECT_NOMINAL_SPAN counts over the range aFrom … aTo, scaled to this record's span.
+inline constexpr double DETECT_NOMINAL_SPAN = 300000;
+TDetectLimits DetectLimitsFor(const TDataClass& aData, const TAppConfig& aConfig, int aFrom, int aTo);
+
+// A segment of the temperature program settles this long before detection looks for effects in
+// it (the cell's response to the change of segment), at most a quarter of the segment, s.
+inline constexpr double SEGMENT_SETTLE_TIME = 60;
+
 class TPeakUtils {
 public:
     // None of the four is owned. aLogger and aProgressForm may be null.
     TPeakUtils(TDataClass& aDataClass, const TAppConfig& aConfig, TLogger* aLogger, TUiHooks* aProgressForm);
 
-    // Automatic detection over items aRangeStart … aRangeEnd (clipped to the record); adds the
-    // peaks found to the experiment. aPBar, when given, shows the progress of the smoothing.
+    // Automatic detection over items aRangeStart … aRangeEnd (clipped to the record), inside each
+    // segment of the temperature program after it has settled; a peak that would reach into
+    // another segment is not one. Adds the peaks found to the experiment. aPBar, when given, shows
+    // the progress of the smoothing.
     void DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar = nullptr);
     // Builds and registers one peak between two items (clipped, ordered). With aHandMode the work
     // channels are prepared first. The peak added, or null when the margins leave it no width.
@@ -50,7 +72,7 @@ public:
     // The level of the first derivative within which the base line counts as quiet: a fifteenth
     // of the limit that marks an effect, one count at the usual limit of 15. A fixed count would
     // never be quiet on a sloping base line read with a 24-bit converter, however the limit is set.
-    static double QuietLevel(int aDetectLimit);
+    static double QuietLevel(double aDetectLimit);
 
     // Scans of the dt field of one channel of aItems over aRangeStart … aRangeEnd − 1.
     // A run of more than `frequency` × aValueDuration items with |v| < aValue; aResult its end.
@@ -81,7 +103,12 @@ private:
     };
     static processing::TBufferView ViewOf(TWorkCopy& aCopy, int aWorkChannel);
     void Prepare(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar);
-    bool DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHooks* aPBar);
+    // The base line laid over each part (item ranges inside aRangeStart … aRangeEnd) on its own.
+    bool DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd,
+                        const std::vector<std::pair<int, int>>& aParts, double aLimit, TUiHooks* aPBar);
+    // The peaks that start in aPartStart … aPartEnd, their margins within aLowest … aHighest.
+    void ScanForPeaks(const TWorkCopy& aCopy, int aPartStart, int aPartEnd, int aLowest, int aHighest,
+                      const TDetectLimits& aLimits);
     // Writes the copies into the work channels in one pass: work channel 0 becomes channel 0 with
     // the prepared dt, channels 1 and 2 take their dt, and with aBaseLine channel 3 becomes work
     // channel 0 with the base line's dt.

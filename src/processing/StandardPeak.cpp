@@ -78,7 +78,7 @@ void TStandardPeak::CalcPeakIntegration() {
     // Each step's values at x + 1 are the next step's values at x.
     double lineAtX = line(begX);
     int32_t baseAtX = processing::RoundInRange(lineAtX);
-    double realBaseAtX = DiffTempRealValue(baseAtX, s->tc);
+    double realBaseAtX = SignalValue(baseAtX, s->tc);
     for (int64_t n = 0; begX + n * width < endX; ++n) {
         RPeakAreaValue e;
         const int64_t from = begX + n * width, to = std::min<int64_t>(from + width, endX);
@@ -93,7 +93,7 @@ void TStandardPeak::CalcPeakIntegration() {
             const TItem& b = *(s + stride);
             const double lineAtNext = line(x + 1);
             const int32_t baseAtNext = processing::RoundInRange(lineAtNext);
-            const double realBaseAtNext = DiffTempRealValue(baseAtNext, b.tc);
+            const double realBaseAtNext = SignalValue(baseAtNext, b.tc);
             raw += std::fabs(lineAtX - a.dt);
             countSides += std::llabs(static_cast<int64_t>(baseAtX) - a.dt) +
                           std::llabs(static_cast<int64_t>(baseAtNext) - b.dt);
@@ -125,6 +125,16 @@ long double TStandardPeak::GetSummaryAreaInRealUnits() const {
 }
 
 long double TStandardPeak::GetSummaryAreaCalibrated() const {
+    if (fOwner && fOwner->fPhysical) {
+        const TPhysicalScale& scale = *fOwner->fPhysical;
+        if (!IsHeatFlow(scale.quantity)) {
+            throw EPeakException("Сигнал в " + SignalUnitCaption(scale.unit) + " не даёт теплоты пика");
+        }
+        const long double area = GetSummaryAreaInRealUnits();
+        if (scale.quantity == sqHeatFlow) return area / 1000;
+        if (fOwner->fSampleWeight <= 0) throw EPeakException("Не задана масса навески");
+        return area * fOwner->fSampleWeight / 1000;
+    }
     if (!gHeatCalibrationTable) throw EPeakException("Калибровочная таблица теплоты не загружена");
     const bool byTime = AreaByTime();
     long double sum = 0;
@@ -143,6 +153,10 @@ std::string TStandardPeak::GetPeakSizeStr(TAreaScale aAreaScale, double aWeight)
         case asJole:
             return FormatAreaNumber(GetSummaryAreaCalibrated(), accuracy) + " " + units;
         case asJolePerGramm:
+            // A signal per mass integrates to J/g whatever the mass.
+            if (fOwner && fOwner->fPhysical && fOwner->fPhysical->quantity == sqHeatFlowPerMass) {
+                return FormatAreaNumber(GetSummaryAreaInRealUnits(), accuracy) + " " + unitsPerMass;
+            }
             if (aWeight <= 0) return "Не задана масса навески";
             // The sample mass is in milligrams.
             return FormatAreaNumber(GetSummaryAreaCalibrated() / (aWeight / 1000), accuracy) + " " +

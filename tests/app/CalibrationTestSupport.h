@@ -16,6 +16,16 @@ namespace kalvero::test {
 
 inline const std::string kCalibrationProgram = kSourceDir + "/data/samples/Calibration.prg";
 
+// The simulated cell before its calibration: no dT and no heat table in its devices file.
+inline void UncalibrateCell(const std::string& aDataDir) {
+    const auto devices = std::filesystem::path(aDataDir) / "Devices.ini";
+    std::string text = ReadFileBytes(devices);
+    text = std::regex_replace(text, std::regex("\nDiffTempCalibrationTable=[^\n]*"),
+                              "\nDiffTempCalibrationTable=");
+    text = std::regex_replace(text, std::regex("\nHeatCalibrationTable=[^\n]*"), "\nHeatCalibrationTable=");
+    WriteFileBytes(devices, text);
+}
+
 // A run of the calibration program on the simulated cell holding aSubstances ("indium:5,zinc:5"),
 // of aSeconds of experiment time (0: the whole program), with the sample mass aMass (mg).
 inline const std::string& CalibrationRun(const std::string& aSubstances, double aMass = 0, int aSeconds = 0) {
@@ -25,6 +35,7 @@ inline const std::string& CalibrationRun(const std::string& aSubstances, double 
     if (files.count(key)) return files[key];
     const std::string data = dir.Str() + "data" + std::to_string(files.size());
     MakeSimulatedDataDir(data, 600);
+    UncalibrateCell(data);
     const auto devices = std::filesystem::path(data) / "Devices.ini";
     WriteFileBytes(devices, ReadFileBytes(devices) + "\nSubstances=" + aSubstances + "\n");
     const std::string out = dir.Str() + "run" + std::to_string(files.size()) + ".dsc";
@@ -39,6 +50,10 @@ inline const std::string& CalibrationRun(const std::string& aSubstances, double 
 
 class TCalibrationTest : public TAppTest {
 protected:
+    void SetUp() override {
+        TAppTest::SetUp();
+        UncalibrateCell(dataDir);
+    }
     void TearDown() override {
         dialog.reset();
         TAppTest::TearDown();

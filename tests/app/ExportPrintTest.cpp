@@ -106,14 +106,14 @@ TEST_F(ExportPrintTest, TextExportStartsWithTheDefaultsAndWritesTheRows) {
     ASSERT_NE(preview, nullptr);
     const QStringList previewLines = preview->toPlainText().split('\n');
     EXPECT_EQ(previewLines.size(), 10);  // the header and nine rows
-    EXPECT_EQ(previewLines[0].toStdString(), "Время, сек.\tdT, отсч.");
+    EXPECT_EQ(previewLines[0].toStdString(), "Время, сек.\tdT, К");
     SaveArtifact(dialog, "text-export");
 
     ClickButton(dialog, "Сохранить");
     EXPECT_EQ(FindChildOf<app::TTxtFileExportForm>(*form), nullptr);
     const auto lines = Lines(out);
     ASSERT_EQ(static_cast<int>(lines.size()), rows + 1);
-    EXPECT_EQ(lines[0], "Время, сек.\tdT, отсч.");
+    EXPECT_EQ(lines[0], "Время, сек.\tdT, К");
     EXPECT_EQ(lines[2], previewLines[2].toStdString());
     EXPECT_EQ(lines[2].substr(0, lines[2].find('\t')), "0,4");  // item 10 at 25 Hz
 }
@@ -169,7 +169,7 @@ TEST_F(ExportPrintTest, ExportsThatWouldBeUnreadableOrFailLeaveTheGoodFile) {
 
     Type(columns->lineEdit(), ";");
     dialog.SaveToFile();
-    EXPECT_EQ(Lines(out).at(0), "Время, сек.;dT, отсч.");
+    EXPECT_EQ(Lines(out).at(0), "Время, сек.;dT, К");
 
     // A file that cannot be written: the error, the dialog open, nothing left behind.
     const std::string blocked = dir.Str() + "good.csv/inside.csv";
@@ -177,7 +177,7 @@ TEST_F(ExportPrintTest, ExportsThatWouldBeUnreadableOrFailLeaveTheGoodFile) {
     EXPECT_FALSE(other.SaveToFile());
     ASSERT_EQ(Asked(TPrompt::pkError).size(), 2u);
     EXPECT_EQ(Asked(TPrompt::pkError)[1].text.rfind("Ошибка при сохранении файла: ", 0), 0u);
-    EXPECT_EQ(Lines(out).at(0), "Время, сек.;dT, отсч.");
+    EXPECT_EQ(Lines(out).at(0), "Время, сек.;dT, К");
 }
 
 TEST_F(ExportPrintTest, TheSpreadsheetGoesToTheDesktopsSpreadsheetProgram) {

@@ -153,6 +153,8 @@ TEST_F(DevSettings, TableFilesAreListedByTheirKind) {
     EXPECT_NE(std::find(temps.begin(), temps.end(), "t.tbl"), temps.end());
     EXPECT_EQ(std::find(temps.begin(), temps.end(), "short.tbl"), temps.end());
     EXPECT_TRUE(std::is_sorted(temps.begin(), temps.end()));
-    EXPECT_TRUE(ListTableFiles(config->fCalibrationTablesPath, cttHeat).empty());
+    // The only heat table is the one a fresh folder ships for the simulated cell.
+    EXPECT_EQ(ListTableFiles(config->fCalibrationTablesPath, cttHeat),
+              std::vector<std::string>{"SimulatedCellHeat.tbl"});
     EXPECT_TRUE(ListTableFiles(config.File("nowhere/"), cttTemperature).empty());
 }

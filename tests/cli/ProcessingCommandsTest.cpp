@@ -73,13 +73,13 @@ TEST_F(CliProcessing, PeaksDetectsTheEffect) {
     EXPECT_NE(p["text"].get<std::string>().find(" отсч."), std::string::npos);
 
     // The plain output: the items, then the temperatures and the area as the experiment shows
-    // them (counts here: no temperature table, no heat table).
+    // them (counts here: no temperature table, no heat table), then the effect's direction.
     const RCliResult plain = RunCli("--data-dir " + data + " peaks " + ShellQuote(file));
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
     EXPECT_TRUE(
         std::regex_search(plain.out, std::regex("^peaks: 1\n[0-9]+ \\.\\.\\. [0-9]+  top [0-9]+  onset "
                                                 "[0-9]+  T onset [0-9]+ отсч\\.  T peak 130 отсч\\.  "
-                                                "[0-9 ]+ отсч\\.\n$")))
+                                                "[0-9 ]+ отсч\\.  эндо\n$")))
         << plain.out;
 
     EXPECT_TRUE(Run("peaks " + ShellQuote(flat))["peaks"].empty());
@@ -113,7 +113,7 @@ TEST_F(CliProcessing, ManualPeakAndHeat) {
     ASSERT_TRUE(std::regex_search(
         plain.out, m,
         std::regex("\\n2500 \\.\\.\\. 3500  top [0-9]+  onset [0-9]+  T onset [0-9.]+ °С  "
-                   "T peak 130\\.0 °С  ([0-9 ]+\\.[0-9]{2}) Дж  ([0-9 ]+\\.[0-9]{2}) Дж/г\\n")))
+                   "T peak 130\\.0 °С  ([0-9 ]+\\.[0-9]{2}) Дж  ([0-9 ]+\\.[0-9]{2}) Дж/г  эндо\\n")))
         << plain.out;
     const auto number = [](std::string aText) {  // "25 144.96": thousands apart
         aText.erase(std::remove(aText.begin(), aText.end(), ' '), aText.end());

@@ -170,10 +170,10 @@ TEST_F(RecordTest, CalibrationWithReferenceRunsReadsAnotherSubstance) {
 
     substances("tin:6");
     std::string devices = ReadFileBytes(devicesFile);
-    devices = std::regex_replace(devices, std::regex("DiffTempCalibrationTable=\\r?\\n"),
-                                 "DiffTempCalibrationTable=Dt.tbl\n");
-    devices = std::regex_replace(devices, std::regex("HeatCalibrationTable=\\r?\\n"),
-                                 "HeatCalibrationTable=Heat.tbl\n");
+    devices = std::regex_replace(devices, std::regex("\nDiffTempCalibrationTable=[^\n]*\n"),
+                                 "\nDiffTempCalibrationTable=Dt.tbl\n");
+    devices = std::regex_replace(devices, std::regex("\nHeatCalibrationTable=[^\n]*\n"),
+                                 "\nHeatCalibrationTable=Heat.tbl\n");
     WriteFileBytes(devicesFile, devices);
     const std::string tin = ShellQuote(dir.Str() + "tin.dsc");
     ASSERT_EQ(RunCli(cli + "record --program " + program + " --mass 6 --sample Олово --out " + tin).exitCode,

@@ -1,0 +1,46 @@
+#pragma once
+// The results of a data window: one row per thermal effect with its direction, characteristic
+// temperatures, area, heat and base line (the library's EffectResults, never computed here), a
+// command that copies the table, one that shows or hides the effects' labels on the plot, and the
+// selection that highlights an effect's construction.
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QPushButton;
+class QTableWidget;
+
+namespace kalvero {
+class TDataClass;
+}
+
+namespace kalvero::app {
+
+class TResultsList : public QWidget {
+public:
+    explicit TResultsList(QWidget* aParent);
+    void Refresh(const TDataClass& aDataClass);
+    int RowCount() const;
+    QString Cell(int aRow, int aColumn) const;
+    // The table as tab-separated lines with the header first, as the copy command gives it.
+    std::string TableText() const;
+    void CopyTable() const;
+    // The effect whose row is selected, from 0; -1 for none.
+    int SelectedEffect() const;
+    void SelectEffect(int aEffect);
+
+    // The operator chose another effect, or turned the labels on or off.
+    std::function<void(int)> onSelected;
+    std::function<void(bool)> onLabelsShown;
+
+private:
+    QTableWidget* fTable;
+    QPushButton* fCopy;
+    QCheckBox* fLabels;
+};
+
+}  // namespace kalvero::app

@@ -1,0 +1,34 @@
+#pragma once
+// The part of an experiment that the recorded file layouts have no place for (the block of
+// DataFileExtension.h): the physical scale, the direction of endothermic effects, the source of an
+// imported run. A recorded experiment with none of it is saved exactly in its layout.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/PhysicalUnits.h"
+
+namespace kalvero {
+
+class TDataClass;
+
+struct TExperimentExtras {
+    int32_t itemCount = -1;  // the true item count of a physical experiment's file
+    std::optional<TPhysicalScale> physical;
+    std::optional<bool> endoUp;
+    std::string instrument, sourceFile;
+    std::vector<int32_t> segmentStarts;
+};
+
+// Whether saving aData needs the block.
+bool HasExtras(const TDataClass& aData);
+// The block's JSON text for aData written with aItemCount items.
+std::string ExtrasToJson(const TDataClass& aData, int32_t aItemCount);
+// The block's text read back; EDataClassException "… повреждён …" for a text that is not one.
+TExperimentExtras ExtrasFromJson(const std::string& aJson, const std::string& aFileName);
+// What a replacing load takes over from the block.
+void ApplyExtras(TDataClass& aData, const TExperimentExtras& aExtras);
+
+}  // namespace kalvero

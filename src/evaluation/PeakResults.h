@@ -1,0 +1,47 @@
+#pragma once
+// What an operator reads off each thermal effect of an experiment: its direction, characteristic
+// temperatures, area and heat, as the results list, the labels on the plot, the command line and
+// the reports show them. Computed from the peaks as they stand; nothing here changes them.
+
+#include <string>
+#include <vector>
+
+namespace kalvero {
+
+class TDataClass;
+class TPeak;
+
+struct TEffectResult {
+    int number = 0;  // from 1, in the order of the experiment's peaks
+    bool endothermic = true;
+    int begX = 0, endX = 0, top = 0;  // items
+    // °C; NaN where the construction finds nothing. Ti and Tf: the margins, where the curve
+    // leaves and rejoins the base line (ISO 11357-1, 3.3.1 and 3.3.5).
+    double initialTemp = 0, onsetTemp = 0, topTemp = 0, endsetTemp = 0, finalTemp = 0;
+    double topTime = 0;       // s
+    double area = 0;          // signal unit × s (counts × s for a recorded run without its tables)
+    double heat = 0;          // J; NaN when it cannot be had
+    double specificHeat = 0;  // J/g; NaN without a mass (or without heat)
+    std::string baseLine = "line";
+    std::string areaUnit;  // "мВт·с", "К·с", "отсч.·с"
+};
+
+// Every peak of aData's collection, in its order.
+std::vector<TEffectResult> EffectResults(const TDataClass& aData);
+TEffectResult EffectResultOf(const TDataClass& aData, const TPeak& aPeak, int aNumber);
+
+// Whether the experiment's peaks are heats: a heat-flow signal, or a heat table in force.
+bool HeatAvailable(const TDataClass& aData);
+
+// "эндо" / "экзо" for the screen, "endothermic" / "exothermic" for scripts.
+std::string EffectCaption(bool aEndothermic);
+std::string EffectKey(bool aEndothermic);
+
+// The label on the plot: "156,6 °C · 28,6 Дж/г" (the heat per mass, else the heat, else the
+// area), numbers with the decimal comma.
+std::string EffectLabel(const TEffectResult& aResult);
+
+// A number with aDecimals decimals and a decimal comma ("156,6"); "—" for NaN.
+std::string DecimalComma(double aValue, int aDecimals);
+
+}  // namespace kalvero
