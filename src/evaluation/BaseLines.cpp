@@ -8,8 +8,9 @@ namespace kalvero::evaluation {
 namespace {
 
 // The sigmoidal iteration first runs on a coarse copy (node values at most this many blocks
-// apart), which costs nothing however long the record, then finishes at full resolution.
-constexpr size_t kMaxBlocks = 1 << 16;
+// apart), which costs little however long the record, then finishes at full resolution where the
+// coarse copy is too coarse for the peak.
+constexpr size_t kMaxBlocks = 1 << 14;
 
 double MarginLevel(std::span<const double> aY, size_t aFrom, size_t aTo, size_t aCount, bool aLeft) {
     const size_t count = std::clamp<size_t>(aCount, 1, (aTo - aFrom + 1) / 2);
@@ -278,10 +279,17 @@ private:
         aOut.clear();
         aOut.reserve(fT.size());
         aOut.push_back(s1 * fT[0] + i1);
+        // Through a small buffer, so the values are computed in a plain loop and appended in runs.
+        constexpr size_t kChunk = 256;
+        double chunk[kChunk];
         for (size_t m = 0; m + 1 < fNodes.size(); ++m)
-            for (size_t i = fNodes[m] + 1; i <= fNodes[m + 1]; ++i) {
-                const double t = aTime(i);
-                aOut.push_back(s1 * t + i1 + aAlpha(m, i) * (sd * t + id));
+            for (size_t i = fNodes[m] + 1; i <= fNodes[m + 1]; i += kChunk) {
+                const size_t count = std::min(kChunk, fNodes[m + 1] + 1 - i);
+                for (size_t k = 0; k < count; ++k) {
+                    const double t = aTime(i + k);
+                    chunk[k] = s1 * t + i1 + aAlpha(m, i + k) * (sd * t + id);
+                }
+                aOut.insert(aOut.end(), chunk, chunk + count);
             }
     }
 
