@@ -5,17 +5,13 @@
 #include <cmath>
 #include <filesystem>
 
-#include "common/DefaultFiles.h"
 #include "common/IniFile.h"
 
 namespace kalvero {
 
 std::vector<RReferenceSubstance> LoadReferenceSubstances(const std::string& aProgramDataPath) {
-    const std::filesystem::path file = std::filesystem::path(aProgramDataPath) / REFERENCE_SUBSTANCES_FILE;
-    TIniFile ini(file);
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec))
-        ini.LoadText(defaults::EmbeddedFiles().at(REFERENCE_SUBSTANCES_FILE));
+    TIniFile ini(std::filesystem::path(aProgramDataPath) / REFERENCE_SUBSTANCES_FILE);
+    ini.LoadShippedIfMissing();
     std::vector<RReferenceSubstance> substances;
     for (const std::string& id : ini.Sections()) {
         RReferenceSubstance s;

@@ -7,6 +7,7 @@
 #include <list>
 
 #include "common/Cp1251.h"
+#include "common/DefaultFiles.h"
 #include "common/FileUtil.h"
 
 namespace kalvero {
@@ -88,6 +89,12 @@ void TIniFile::LoadText(const std::string& aText) {
     fIni.Reset();
     if (fIni.LoadData(DecodeTextFile(aText)) < 0)
         throw EFileError("Не удалось прочитать " + fFileName.string());
+}
+
+void TIniFile::LoadShippedIfMissing() {
+    std::error_code ec;
+    if (!std::filesystem::exists(fFileName, ec))
+        LoadText(defaults::EmbeddedFiles().at(fFileName.filename().string()));
 }
 
 bool TIniFile::SectionExists(const std::string& aSection) const {

@@ -23,6 +23,9 @@ public:
     explicit TIniFile(const std::filesystem::path& aFileName);
     // Replaces what was read by the sections of an INI text (UTF-8 or Windows-1251).
     void LoadText(const std::string& aText);
+    // Where the file does not exist (a program-data folder made by an older version), reads the
+    // copy of the same name the program ships instead.
+    void LoadShippedIfMissing();
 
     bool SectionExists(const std::string& aSection) const;
     bool ValueExists(const std::string& aSection, const std::string& aKey) const;
