@@ -1,8 +1,16 @@
 #include "KineticRun.h"
 
+#include <Eigen/Dense>
 #include <cmath>
 
 namespace kalvero::kinetics {
+namespace {
+
+// The share of the top of dα/dt that its cubic is fitted over: wide enough that noise on the top
+// averages out, narrow enough that a cubic follows the peak's skew there.
+constexpr double kTopShare = 0.95;
+
+}  // namespace
 
 void CheckRun(const RKineticRun& aRun) {
     if (!(aRun.heatingRate > 0))
@@ -52,19 +60,41 @@ double LastConversion(const RKineticRun& aRun) {
 }
 
 double PeakTemperature(const RKineticRun& aRun) {
+    if (aRun.peakTemperature > 0) return aRun.peakTemperature;
     const std::vector<double>& r = aRun.rate;
+    const std::vector<double>& T = aRun.temperature;
     size_t top = 0;
     for (size_t i = 1; i < r.size(); ++i) {
         if (r[i] > r[top]) top = i;
     }
-    const std::vector<double>& T = aRun.temperature;
-    if (top == 0 || top + 1 == r.size()) return T[top];
-    // The parabola through three samples; its vertex lies within the neighbours' span.
-    const double y0 = r[top - 1], y1 = r[top], y2 = r[top + 1];
-    const double curvature = y0 - 2 * y1 + y2;
-    if (!(curvature < 0)) return T[top];
-    const double shift = 0.5 * (y0 - y2) / curvature;
-    return shift >= 0 ? T[top] + shift * (T[top + 1] - T[top]) : T[top] + shift * (T[top] - T[top - 1]);
+    // The samples around the top down to kTopShare of its height, as one stretch.
+    const double floor = kTopShare * r[top];
+    size_t from = top, to = top;
+    while (from > 0 && r[from - 1] >= floor)
+        --from;
+    while (to + 1 < r.size() && r[to + 1] >= floor)
+        ++to;
+    if (to - from < 2) return T[top];
+    // Least squares of r on powers of x = T − T[top] up to the cube, which takes in the skew of a
+    // reaction's peak; the top where the derivative c₁ + 2c₂x + 3c₃x² vanishes, by Newton's
+    // steps from x = 0.
+    Eigen::Matrix4d normal = Eigen::Matrix4d::Zero();
+    Eigen::Vector4d moments = Eigen::Vector4d::Zero();
+    for (size_t i = from; i <= to; ++i) {
+        const double x = T[i] - T[top];
+        const Eigen::Vector4d basis(1, x, x * x, x * x * x);
+        normal += basis * basis.transpose();
+        moments += basis * r[i];
+    }
+    const Eigen::Vector4d c = normal.ldlt().solve(moments);
+    double x = 0;
+    for (int i = 0; i < 20; ++i) {
+        const double slope = c(1) + 2 * c(2) * x + 3 * c(3) * x * x, curvature = 2 * c(2) + 6 * c(3) * x;
+        if (!(curvature < 0)) return T[top];
+        x -= slope / curvature;
+    }
+    const double lo = std::min(T[from], T[to]) - T[top], hi = std::max(T[from], T[to]) - T[top];
+    return x >= lo && x <= hi ? T[top] + x : T[top];
 }
 
 size_t MiddleRun(const std::vector<double>& aHeatingRates) {

@@ -19,6 +19,9 @@ struct RKineticRun {
     std::vector<double> temperature;  // K
     std::vector<double> conversion;   // 0…1
     std::vector<double> rate;         // dα/dt, 1/s
+    // The peak temperature (K) for Kissinger's method when the caller has read it from the signal
+    // itself; 0: the top of dα/dt.
+    double peakTemperature = 0;
 };
 
 // Where one run reaches a conversion level: its samples interpolated linearly between the last
@@ -48,8 +51,9 @@ std::vector<RConversionPoint> ConversionPoints(const RKineticRun& aRun, const st
 double FirstConversion(const RKineticRun& aRun);
 double LastConversion(const RKineticRun& aRun);
 
-// The temperature at the largest rate (vertex of the parabola through the top sample and its
-// neighbours): the peak temperature of a DSC run, whose heat flow follows dα/dt.
+// The run's peakTemperature when given; otherwise the temperature at the top of dα/dt, which a
+// DSC run's heat flow follows: the top of the cubic fitted over the samples around the largest
+// rate that reach 95 % of it.
 double PeakTemperature(const RKineticRun& aRun);
 
 // The run whose heating rate lies nearest the middle of the rates' range: ASTM E698 and E1641

@@ -50,10 +50,10 @@ TArrheniusTimeIntegral::TArrheniusTimeIntegral(const RKineticRun& aRun, const RC
         fLeadInTemperature = aRun.temperature.front();
     }
     // The nodes: the two ends and the samples strictly between them.
-    const size_t first = aFrom.index, last = std::max(aFrom.index, aTo.index);
+    const size_t inside = aFrom.index, after = std::max(aFrom.index, aTo.index);
     auto visit = [&](auto&& aNode) {
         aNode(aFrom.time, aFrom.temperature);
-        for (size_t k = first; k < last; ++k)
+        for (size_t k = inside; k < after; ++k)
             aNode(aRun.time[k], aRun.temperature[k]);
         aNode(aTo.time, aTo.temperature);
     };
@@ -62,24 +62,27 @@ TArrheniusTimeIntegral::TArrheniusTimeIntegral(const RKineticRun& aRun, const RC
     fLowest = 1 / (GAS_CONSTANT * hottest);
     const double span = 1 / (GAS_CONSTANT * coolest) - fLowest;
     fWidth = std::max(kBinPhase / kHighestEnergy, span / static_cast<double>(kMostBins - 1));
-    fBins.resize(static_cast<size_t>(span / fWidth) + 1);
+    fPerWidth = 1 / fWidth;
+    fBins.resize(static_cast<size_t>(span * fPerWidth) + 1);
 
-    // Trapezoid weights: each interval gives half its length to either end.
-    bool started = false;
-    double previousTime = 0, previousTemperature = 0;
+    // Trapezoid weights: a node weighs half the time from the node before it to the node after
+    // (an end, half its one interval). Each node is added once its successor is known.
+    bool first = true;
+    double previousTime = 0, time = 0, temperature = 0;
     visit([&](double aTime, double aT) {
-        if (started) {
-            const double half = 0.5 * (aTime - previousTime);
-            Add(previousTemperature, half);
-            Add(aT, half);
+        if (first) {
+            previousTime = aTime, first = false;
+        } else {
+            Add(temperature, 0.5 * (aTime - previousTime));
+            previousTime = time;
         }
-        started = true;
-        previousTime = aTime, previousTemperature = aT;
+        time = aTime, temperature = aT;
     });
+    Add(temperature, 0.5 * (time - previousTime));
 }
 
 void TArrheniusTimeIntegral::Add(double aTemperature, double aWeight) {
-    const double position = (1 / (GAS_CONSTANT * aTemperature) - fLowest) / fWidth;
+    const double position = (1 / (GAS_CONSTANT * aTemperature) - fLowest) * fPerWidth;
     const size_t b = std::min(static_cast<size_t>(position), fBins.size() - 1);
     const double delta = (position - (static_cast<double>(b) + 0.5)) * fWidth;
     RBin& bin = fBins[b];
@@ -89,13 +92,15 @@ void TArrheniusTimeIntegral::Add(double aTemperature, double aWeight) {
 }
 
 double TArrheniusTimeIntegral::Ln(double aEnergy) const {
-    // Relative to the hottest bin's centre, so that nothing underflows.
-    double sum = 0;
-    for (size_t b = 0; b < fBins.size(); ++b) {
-        const RBin& bin = fBins[b];
-        if (bin.weight == 0) continue;
-        const double scale = std::exp(-aEnergy * fWidth * static_cast<double>(b));
-        sum += scale * (bin.weight - aEnergy * bin.first + 0.5 * aEnergy * aEnergy * bin.second);
+    // Relative to the hottest bin's centre, so that nothing underflows; the factor of each next
+    // bin by one multiplication, until the bins no longer count.
+    const double ratio = std::exp(-aEnergy * fWidth);
+    double sum = 0, scale = 1;
+    for (const RBin& bin : fBins) {
+        if (bin.weight != 0)
+            sum += scale * (bin.weight - aEnergy * bin.first + 0.5 * aEnergy * aEnergy * bin.second);
+        scale *= ratio;
+        if (scale < 1e-280) break;
     }
     const double centre = fLowest + 0.5 * fWidth;
     double ln = -aEnergy * centre + std::log(sum);

@@ -55,6 +55,7 @@ private:
 
     double fLowest = 0;  // the smallest 1/RT of the stretch (the hottest sample)
     double fWidth = 0;   // bin width in 1/RT
+    double fPerWidth = 0;
     std::vector<RBin> fBins;
     double fLeadInTemperature = 0, fLeadInRate = 0;
 };

@@ -1,6 +1,7 @@
 // Vyazovkin's minimisation at one conversion level and its F-test interval.
 
 #include <boost/math/tools/minima.hpp>
+#include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -67,11 +68,11 @@ double Crossing(TExcess& aExcess, double aFrom, double aDirection, double aLevel
         outside = aFrom + aDirection * step;
         if (outside < kLowestLnEnergy || outside > kHighestLnEnergy) return kNaN;
     }
-    for (int i = 0; i < 60 && std::fabs(outside - inside) > 1e-12; ++i) {
-        const double middle = 0.5 * (inside + outside);
-        (aExcess(middle) < aLevel ? inside : outside) = middle;
-    }
-    return 0.5 * (inside + outside);
+    boost::uintmax_t iterations = 100;
+    const auto [a, b] = boost::math::tools::toms748_solve(
+        [&](double y) { return aExcess(y) - aLevel; }, std::min(inside, outside), std::max(inside, outside),
+        boost::math::tools::eps_tolerance<double>(40), iterations);
+    return 0.5 * (a + b);
 }
 
 }  // namespace
@@ -85,7 +86,7 @@ RActivationEnergy VyazovkinLevel(const TLnIntegrals& aLnIntegrals, size_t aRuns,
     const double start = aGuess > 1 ? std::log(aGuess) : std::log(1e5);
     double a = 0, b = 0, c = 0;
     if (!Bracket(excess, start, a, b, c)) return e;
-    const auto [lnEnergy, least] = boost::math::tools::brent_find_minima(excess, a, c, 40);
+    const auto [lnEnergy, least] = boost::math::tools::brent_find_minima(excess, a, c, 32);
     e.energy = std::exp(lnEnergy) / 1000;
     if (aRuns < 3) return e;
     const double freedom = static_cast<double>(aRuns - 2);
