@@ -228,6 +228,13 @@ std::string KineticMethodName(TKineticMethod aMethod) {
     return "";
 }
 
+const RMethodEnergies* FindMethod(const RKineticsResult& aResult, TKineticMethod aMethod) {
+    for (const RMethodEnergies& m : aResult.methods) {
+        if (m.method == aMethod) return &m;
+    }
+    return nullptr;
+}
+
 std::vector<double> StandardConversions() {
     std::vector<double> levels;
     for (int k = 1; k <= 19; ++k)

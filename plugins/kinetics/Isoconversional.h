@@ -78,6 +78,9 @@ struct RKineticsResult {
     std::vector<std::string> warnings;  // for the operator, Russian
 };
 
+// The energies of aMethod in aResult; nullptr when it was not evaluated.
+const RMethodEnergies* FindMethod(const RKineticsResult& aResult, TKineticMethod aMethod);
+
 // The levels 0.05, 0.10 … 0.95.
 std::vector<double> StandardConversions();
 

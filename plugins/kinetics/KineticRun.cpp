@@ -8,7 +8,7 @@ namespace {
 
 // The share of the top of dα/dt that its cubic is fitted over: wide enough that noise on the top
 // averages out, narrow enough that a cubic follows the peak's skew there.
-constexpr double kTopShare = 0.95;
+constexpr double kTopShare = 0.85;
 
 }  // namespace
 
@@ -67,13 +67,14 @@ double PeakTemperature(const RKineticRun& aRun) {
     for (size_t i = 1; i < r.size(); ++i) {
         if (r[i] > r[top]) top = i;
     }
-    // The samples around the top down to kTopShare of its height, as one stretch.
+    // From the first to the last sample that reaches kTopShare of the top: noise that dips below
+    // that floor near the top does not cut the stretch short (a run holds one effect).
     const double floor = kTopShare * r[top];
-    size_t from = top, to = top;
-    while (from > 0 && r[from - 1] >= floor)
-        --from;
-    while (to + 1 < r.size() && r[to + 1] >= floor)
-        ++to;
+    size_t from = 0, to = r.size() - 1;
+    while (r[from] < floor)
+        ++from;
+    while (r[to] < floor)
+        --to;
     if (to - from < 2) return T[top];
     // Least squares of r on powers of x = T − T[top] up to the cube, which takes in the skew of a
     // reaction's peak; the top where the derivative c₁ + 2c₂x + 3c₃x² vanishes, by Newton's

@@ -53,7 +53,7 @@ double LastConversion(const RKineticRun& aRun);
 
 // The run's peakTemperature when given; otherwise the temperature at the top of dα/dt, which a
 // DSC run's heat flow follows: the top of the cubic fitted over the samples around the largest
-// rate that reach 95 % of it.
+// rate that reach 85 % of it.
 double PeakTemperature(const RKineticRun& aRun);
 
 // The run whose heating rate lies nearest the middle of the rates' range: ASTM E698 and E1641

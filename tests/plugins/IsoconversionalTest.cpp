@@ -17,10 +17,9 @@ constexpr double kA = 1e12;        // 1/s
 const std::vector<double> kRates{5, 10, 20, 40};
 
 const RMethodEnergies& Method(const RKineticsResult& aResult, TKineticMethod aMethod) {
-    for (const auto& m : aResult.methods) {
-        if (m.method == aMethod) return m;
-    }
-    throw std::logic_error("method not evaluated");
+    const RMethodEnergies* m = FindMethod(aResult, aMethod);
+    if (!m) throw std::logic_error("method not evaluated");
+    return *m;
 }
 
 bool HasWarning(const RKineticsResult& aResult, const std::string& aPart) {
@@ -119,22 +118,12 @@ TEST(Isoconversional, FollowTwoParallelReactionsAndWarnOfAMultiStepProcess) {
     EXPECT_TRUE(HasWarning(r, "Вязовкин (усовершенствованный)"));
 }
 
-// Scatter in the measured temperature (σ = 0.5 K) and rate (1 % of the top): the F-test interval
-// of the Vyazovkin method is the Student interval of the same least-squares problem, so it
-// matches the KAS line's interval, and the intervals hold the true energy at most levels; the
-// peak's parabola keeps Kissinger's E within 2 %.
+// Scatter in the measured temperature (σ = 0.5 K): the F-test interval of the Vyazovkin method is
+// the Student interval of the same least-squares problem, so it matches the KAS line's interval,
+// and the intervals hold the true energy at most levels, Kissinger's too.
 TEST(Isoconversional, GiveConfidenceIntervalsThatMatchTheScatter) {
     auto runs = SimulateRuns({{1, kEnergy, kA, FirstOrder}}, {5, 8, 12, 20, 40}, 300, 700);
-    std::mt19937 random(7);
-    std::normal_distribution<double> noise(0, 0.5);
-    for (auto& run : runs) {
-        for (double& t : run.temperature)
-            t += noise(random);
-        const double top = *std::max_element(run.rate.begin(), run.rate.end());
-        std::normal_distribution<double> rateNoise(0, 0.01 * top);
-        for (double& rate : run.rate)
-            rate += rateNoise(random);
-    }
+    ScatterTemperatures(runs, 0.5, 7);
     const RKineticsResult r = AnalyseKinetics(runs);
     const auto& kas = Method(r, TKineticMethod::kmKissingerAkahiraSunose).levels;
     const auto& vyazovkin = Method(r, TKineticMethod::kmVyazovkin).levels;
@@ -146,8 +135,8 @@ TEST(Isoconversional, GiveConfidenceIntervalsThatMatchTheScatter) {
         if (vyazovkin[k].low <= 150 && 150 <= vyazovkin[k].high) ++holding;
     }
     EXPECT_GE(holding, 15);
-    EXPECT_NEAR(r.kissinger.activationEnergy, 150, 3);
     EXPECT_GT(r.kissinger.halfWidth, 0.5);
+    EXPECT_LT(std::fabs(r.kissinger.activationEnergy - 150), r.kissinger.halfWidth);
 }
 
 TEST(Isoconversional, TakeTheCallersPeakTemperatures) {
@@ -168,12 +157,20 @@ TEST(Isoconversional, TakeTheCallersPeakTemperatures) {
         EXPECT_EQ(r.peakTemperatures[i], runs[i].peakTemperature);
     EXPECT_NEAR(r.kissinger.activationEnergy, 150, 1e-6);
     EXPECT_NEAR(r.kissinger.preExponential / kA, 1, 1e-6);
-    // Left to find them, it reads the top of dα/dt to hundredths of a kelvin.
+    // Left to find them, it reads the top of dα/dt to hundredths of a kelvin, and to a few tenths
+    // under a scatter of 1 % of the top on every sample of the rate.
+    std::mt19937 random(11);
     for (auto& run : runs) {
         const double given = run.peakTemperature;
         run.peakTemperature = 0;
         EXPECT_NEAR(PeakTemperature(run), given, 0.02);
+        const double top = *std::max_element(run.rate.begin(), run.rate.end());
+        std::normal_distribution<double> noise(0, 0.01 * top);
+        for (double& rate : run.rate)
+            rate += noise(random);
+        EXPECT_NEAR(PeakTemperature(run), given, 0.3);
     }
+    EXPECT_NEAR(AnalyseKinetics(runs).kissinger.activationEnergy, 150, 3);
 }
 
 TEST(Isoconversional, KeepToTheConversionsAllRunsReach) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "Prediction.h"
 #include "support/KineticCurves.h"
@@ -21,10 +20,9 @@ double RateConstant(double aTemperature) {
 }
 
 const RMethodEnergies& Method(const RKineticsResult& aResult, TKineticMethod aMethod) {
-    for (const auto& m : aResult.methods) {
-        if (m.method == aMethod) return m;
-    }
-    throw std::logic_error("method not evaluated");
+    const RMethodEnergies* m = FindMethod(aResult, aMethod);
+    if (!m) throw std::logic_error("method not evaluated");
+    return *m;
 }
 
 }  // namespace
@@ -61,12 +59,7 @@ TEST(KineticPrediction, ReachesTheExactIsothermalTime) {
 // longer time asks for a cooler store.
 TEST(KineticPrediction, CarriesTheEnergysIntervalThrough) {
     auto runs = SimulateRuns({{1, kEnergy, kA, FirstOrder}}, {5, 8, 12, 20, 40}, 300, 700);
-    std::mt19937 random(3);
-    std::normal_distribution<double> noise(0, 0.5);
-    for (auto& run : runs) {
-        for (double& T : run.temperature)
-            T += noise(random);
-    }
+    ScatterTemperatures(runs, 0.5, 3);
     const RKineticsResult r = AnalyseKinetics(runs);
     const RMethodEnergies& energies = Method(r, TKineticMethod::kmVyazovkin);
     const double exact = std::log(2.0) / RateConstant(kHold);

@@ -7,6 +7,7 @@
 #include <boost/numeric/odeint.hpp>
 #include <cmath>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,16 @@ inline std::vector<kinetics::RKineticRun> SimulateRuns(const std::vector<RReacti
     for (double beta : aRates)
         runs.push_back(SimulateRun(aSteps, beta, aFrom, aTo, aStep));
     return runs;
+}
+
+// Gaussian scatter of aSigma K on every temperature sample, the same for one seed.
+inline void ScatterTemperatures(std::vector<kinetics::RKineticRun>& aRuns, double aSigma, unsigned aSeed) {
+    std::mt19937 random(aSeed);
+    std::normal_distribution<double> noise(0, aSigma);
+    for (auto& run : aRuns) {
+        for (double& T : run.temperature)
+            T += noise(random);
+    }
 }
 
 }  // namespace kalvero::test
