@@ -8,6 +8,7 @@
 // Energies are in kJ/mol, temperatures in K, heating rates in K/min.
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,7 @@ struct RKineticsResult {
     // points[level][run]: where each run reaches each level (T for the table and the plots).
     std::vector<std::vector<RConversionPoint>> points;
     std::vector<RMethodEnergies> methods;  // in the options' order
-    // Kissinger (ASTM E698) over the runs' peak temperatures (the largest dα/dt).
+    // Kissinger (ASTM E698) over the runs' peak temperatures (PeakTemperature).
     std::vector<double> peakTemperatures;  // K
     RKissingerResult kissinger;
     std::vector<std::string> warnings;  // for the operator, Russian

@@ -46,12 +46,14 @@ TArrheniusTimeIntegral RunIntegral(const RKineticRun& aRun, double aConversion) 
     return TArrheniusTimeIntegral(aRun, start, end, aRun.heatingRate / 60);
 }
 
-// aValue at the energy and at both ends of its interval, the ends ordered.
+// aValue at the energy and at both ends of its interval, the ends ordered; NaN ends where E has
+// no interval or aValue none there.
 template <typename Value>
 RPrediction AtEnergies(const REnergyAt& aEnergy, Value aValue) {
     RPrediction p;
     p.value = aValue(aEnergy.energy);
-    const double a = aValue(aEnergy.low), b = aValue(aEnergy.high);
+    const double a = std::isnan(aEnergy.low) ? NAN : aValue(aEnergy.low);
+    const double b = std::isnan(aEnergy.high) ? NAN : aValue(aEnergy.high);
     p.low = std::isnan(a) || std::isnan(b) ? NAN : std::min(a, b);
     p.high = std::isnan(a) || std::isnan(b) ? NAN : std::max(a, b);
     return p;
@@ -64,9 +66,8 @@ RPrediction PredictIsothermalTime(const RKineticRun& aRun, const RMethodEnergies
     if (!(aTemperature > 0)) throw EKineticsException("Неверная температура прогноза");
     const REnergyAt energy = EnergyAt(aEnergies, aConversion);
     const TArrheniusTimeIntegral integral = RunIntegral(aRun, aConversion);
-    return AtEnergies(energy, [&](double aE) {
-        return std::isnan(aE) ? NAN : std::exp(integral.Ln(aE) + aE / (GAS_CONSTANT * aTemperature));
-    });
+    return AtEnergies(
+        energy, [&](double aE) { return std::exp(integral.Ln(aE) + aE / (GAS_CONSTANT * aTemperature)); });
 }
 
 RPrediction PredictIsothermalTemperature(const RKineticRun& aRun, const RMethodEnergies& aEnergies,
@@ -74,16 +75,15 @@ RPrediction PredictIsothermalTemperature(const RKineticRun& aRun, const RMethodE
     if (!(aTime > 0)) throw EKineticsException("Неверное время прогноза");
     const REnergyAt energy = EnergyAt(aEnergies, aConversion);
     const TArrheniusTimeIntegral integral = RunIntegral(aRun, aConversion);
-    // exp(E/RT0) = time / J.
-    const auto temperature = [&](double aE) {
-        if (std::isnan(aE)) return aE;
+    // exp(E/RT0) = time / J; NaN where the time is shorter than J.
+    const RPrediction p = AtEnergies(energy, [&](double aE) {
         const double lnRatio = std::log(aTime) - integral.Ln(aE);
-        if (!(lnRatio > 0))
-            throw EKineticsException(
-                "За заданное время степень превращения не достигается ни при какой температуре");
-        return aE / (GAS_CONSTANT * lnRatio);
-    };
-    return AtEnergies(energy, temperature);
+        return lnRatio > 0 ? aE / (GAS_CONSTANT * lnRatio) : NAN;
+    });
+    if (std::isnan(p.value))
+        throw EKineticsException(
+            "За заданное время степень превращения не достигается ни при какой температуре");
+    return p;
 }
 
 }  // namespace kalvero::kinetics

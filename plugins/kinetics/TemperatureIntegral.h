@@ -5,8 +5,9 @@
 // With x = E/RT, ∫₀ᵀ exp(−E/RT′) dT′ = (E/R)·p(x) and p(x) = e^(−x)/x² · H(x), where
 // H(x) = ∫₀^∞ e^(−s) (1 + s/x)^(−2) ds lies between 0 and 1 and is smooth for every x > 0: it is
 // integrated numerically (Gauss–Kronrod), so that no approximation of p(x) (Doyle, Coats–Redfern,
-// Senum–Yang) enters the Vyazovkin methods, as the ICTAC Kinetics Committee recommends
-// (Vyazovkin et al., Thermochim. Acta 520 (2011) 1–19).
+// Senum–Yang) limits the Vyazovkin methods: the ICTAC Kinetics Committee (Vyazovkin et al.,
+// Thermochim. Acta 520 (2011) 1–19) asks the integral methods for an accurate temperature
+// integral.
 
 #include <vector>
 
@@ -33,8 +34,8 @@ double FlynnWallIntercept(double aX);
 // ∫ exp(−E/RT(t)) dt (s) over the stretch of a run between two of its conversion points, on the
 // run's own temperature T(t) (trapezoid rule over the samples), for many E at little cost: the
 // samples are gathered once into narrow bins of 1/RT, each keeping the first three moments of its
-// weights, so that an evaluation costs one exponential per bin (relative error below 2e-7 up to
-// 2000 kJ/mol). Vyazovkin's advanced method (J. Comput. Chem. 22 (2001) 178) and the model-free
+// weights, so that an evaluation costs a few multiplications per bin (relative error below 2e-7
+// up to 2000 kJ/mol). Vyazovkin's advanced method (J. Comput. Chem. 22 (2001) 178) and the model-free
 // prediction evaluate it.
 class TArrheniusTimeIntegral {
 public:
