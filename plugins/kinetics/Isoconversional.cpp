@@ -21,14 +21,14 @@ std::string Levels(const std::vector<double>& aLevels) {
     return text;
 }
 
-// The levels of the options inside [aLowest, aHighest]; the rest go to aLeftOut.
-std::vector<double> CommonLevels(const RKineticsOptions& aOptions, double aLowest, double aHighest,
+// The levels of the options from aLowest up, ascending; the ones below go to aLeftOut.
+std::vector<double> CommonLevels(const RKineticsOptions& aOptions, double aLowest,
                                  std::vector<double>& aLeftOut) {
     std::vector<double> levels = aOptions.conversions.empty() ? StandardConversions() : aOptions.conversions;
     std::sort(levels.begin(), levels.end());
     std::vector<double> kept;
     for (double a : levels)
-        (a >= aLowest - kSameLevel && a <= aHighest + kSameLevel ? kept : aLeftOut).push_back(a);
+        (a >= aLowest - kSameLevel ? kept : aLeftOut).push_back(a);
     return kept;
 }
 
@@ -65,47 +65,64 @@ RKineticsResult TAnalysis::Run() {
     if (fRuns.size() < 2)
         throw EKineticsException("Для кинетического анализа нужно не менее двух экспериментов, открыто " +
                                  std::to_string(fRuns.size()));
-    double lowest = 0, highest = 1;
+    double lowest = 0;
     for (const RKineticRun& run : fRuns) {
         CheckRun(run);
         fResult.heatingRates.push_back(run.heatingRate);
         lowest = std::max(lowest, FirstConversion(run));
-        highest = std::min(highest, LastConversion(run));
     }
     if (std::set<double>(fResult.heatingRates.begin(), fResult.heatingRates.end()).size() < 2)
         throw EKineticsException("Скорости нагрева всех экспериментов одинаковы");
     fMiddle = MiddleRun(fResult.heatingRates);
 
     std::vector<double> leftOut;
-    fResult.conversions = CommonLevels(fOptions, lowest, highest, leftOut);
+    std::vector<double> levels = CommonLevels(fOptions, lowest, leftOut);
+    // Δα of the advanced method: the levels' spacing unless given. A stretch below the range
+    // common to all runs is cut at its start, the same for every run.
+    double step = fOptions.advancedStep;
+    if (!(step > 0)) step = levels.size() > 1 ? levels[1] - levels[0] : 0.05;
+    std::vector<double> starts;
+    for (double a : levels)
+        starts.push_back(std::max(lowest, a - step));
+
+    // Every run's points at the levels and the stretches' starts in one pass over its samples.
+    std::vector<double> wanted = levels;
+    wanted.insert(wanted.end(), starts.begin(), starts.end());
+    std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+    const auto at = [&](double aLevel) {
+        return static_cast<size_t>(std::lower_bound(wanted.begin(), wanted.end(), aLevel) - wanted.begin());
+    };
+    std::vector<std::vector<RConversionPoint>> found;
+    for (const RKineticRun& run : fRuns) {
+        found.push_back(ConversionPoints(run, wanted));
+        fResult.peakTemperatures.push_back(PeakTemperature(run));
+    }
+    for (size_t k = 0; k < levels.size(); ++k) {
+        std::vector<RConversionPoint> points, from;
+        for (const auto& run : found) {
+            points.push_back(run[at(levels[k])]);
+            from.push_back(run[at(starts[k])]);
+        }
+        const bool reached =
+            std::all_of(points.begin(), points.end(), [](const auto& p) { return p.reached; });
+        if (!reached) {
+            leftOut.push_back(levels[k]);
+            continue;
+        }
+        fResult.conversions.push_back(levels[k]);
+        fResult.points.push_back(std::move(points));
+        fStarts.push_back(std::move(from));
+        fStartLevels.push_back(starts[k]);
+    }
     if (!leftOut.empty()) {
+        std::sort(leftOut.begin(), leftOut.end());
         fResult.warnings.push_back("Внимание! Степени превращения " + Levels(leftOut) +
-                                   " лежат вне диапазона, общего для всех экспериментов (" +
-                                   FormatFloat("%.3f", lowest) + "–" + FormatFloat("%.3f", highest) +
-                                   "), и не рассчитаны.");
+                                   " лежат вне диапазона, общего для всех экспериментов, и не рассчитаны.");
     }
     if (fResult.conversions.empty())
         throw EKineticsException("У экспериментов нет общего диапазона превращения");
 
-    // Δα of the advanced method: the levels' spacing unless given.
-    double step = fOptions.advancedStep;
-    if (!(step > 0))
-        step = fResult.conversions.size() > 1 ? fResult.conversions[1] - fResult.conversions[0] : 0.05;
-    // A stretch below the range common to all runs is cut at its start, the same for every run.
-    for (double a : fResult.conversions)
-        fStartLevels.push_back(std::max(lowest, a - step));
-
-    fResult.points.resize(fResult.conversions.size());
-    fStarts.resize(fResult.conversions.size());
-    for (const RKineticRun& run : fRuns) {
-        const auto points = ConversionPoints(run, fResult.conversions);
-        const auto starts = ConversionPoints(run, fStartLevels);
-        for (size_t k = 0; k < points.size(); ++k) {
-            fResult.points[k].push_back(points[k]);
-            fStarts[k].push_back(starts[k]);
-        }
-        fResult.peakTemperatures.push_back(PeakTemperature(run));
-    }
     fResult.kissinger = KissingerE698(fResult.heatingRates, fResult.peakTemperatures, fOptions.confidence);
     for (TKineticMethod m : fOptions.methods)
         fResult.methods.push_back(Method(m));

@@ -9,6 +9,7 @@ namespace {
 // The share of the top of dα/dt that its cubic is fitted over: wide enough that noise on the top
 // averages out, narrow enough that a cubic follows the peak's skew there.
 constexpr double kTopShare = 0.85;
+constexpr double kTopExit = 0.75;
 
 }  // namespace
 
@@ -18,9 +19,10 @@ void CheckRun(const RKineticRun& aRun) {
     const size_t n = aRun.time.size();
     if (n < 2 || aRun.temperature.size() != n || aRun.conversion.size() != n || aRun.rate.size() != n)
         throw EKineticsException("Неполные данные эксперимента " + aRun.name);
-    for (double t : aRun.temperature) {
-        if (!(t > 0)) throw EKineticsException("Неверная температура в эксперименте " + aRun.name);
-    }
+    size_t wrong = 0;  // counted rather than searched for, which the compiler vectorises
+    for (double t : aRun.temperature)
+        wrong += !(t > 0);
+    if (wrong > 0) throw EKineticsException("Неверная температура в эксперименте " + aRun.name);
 }
 
 std::vector<RConversionPoint> ConversionPoints(const RKineticRun& aRun, const std::vector<double>& aLevels) {
@@ -34,7 +36,7 @@ std::vector<RConversionPoint> ConversionPoints(const RKineticRun& aRun, const st
             ++i;
         RConversionPoint p;
         if (i == n) {
-            p = {aRun.time[n - 1], aRun.temperature[n - 1], aRun.rate[n - 1], n - 1};
+            p = {aRun.time[n - 1], aRun.temperature[n - 1], aRun.rate[n - 1], n - 1, false};
         } else if (i == 0 || a[i] == a[i - 1]) {
             p = {aRun.time[i], aRun.temperature[i], aRun.rate[i], i};
         } else {
@@ -51,14 +53,6 @@ double FirstConversion(const RKineticRun& aRun) {
     return aRun.conversion.front();
 }
 
-double LastConversion(const RKineticRun& aRun) {
-    // A running integral may overshoot and come back a little: the level reached is the largest.
-    double top = aRun.conversion.front();
-    for (double a : aRun.conversion)
-        top = std::max(top, a);
-    return top;
-}
-
 double PeakTemperature(const RKineticRun& aRun) {
     if (aRun.peakTemperature > 0) return aRun.peakTemperature;
     const std::vector<double>& r = aRun.rate;
@@ -67,27 +61,35 @@ double PeakTemperature(const RKineticRun& aRun) {
     for (size_t i = 1; i < r.size(); ++i) {
         if (r[i] > r[top]) top = i;
     }
-    // From the first to the last sample that reaches kTopShare of the top: noise that dips below
-    // that floor near the top does not cut the stretch short (a run holds one effect).
-    const double floor = kTopShare * r[top];
-    size_t from = 0, to = r.size() - 1;
-    while (r[from] < floor)
-        ++from;
-    while (r[to] < floor)
-        --to;
+    // Out from the top to the outermost samples that reach kTopShare of it, the walk ending only
+    // well below that floor: noise that dips under it near the top does not cut the stretch short.
+    const double floor = kTopShare * r[top], exit = kTopExit * r[top];
+    size_t from = top, to = top;
+    for (size_t i = top; i-- > 0 && r[i] >= exit;) {
+        if (r[i] >= floor) from = i;
+    }
+    for (size_t i = top + 1; i < r.size() && r[i] >= exit; ++i) {
+        if (r[i] >= floor) to = i;
+    }
     if (to - from < 2) return T[top];
     // Least squares of r on powers of x = T − T[top] up to the cube, which takes in the skew of a
     // reaction's peak; the top where the derivative c₁ + 2c₂x + 3c₃x² vanishes, by Newton's
     // steps from x = 0.
-    Eigen::Matrix4d normal = Eigen::Matrix4d::Zero();
-    Eigen::Vector4d moments = Eigen::Vector4d::Zero();
+    double powers[7] = {}, moments[4] = {};  // Σxᵏ, Σxᵏ·r
     for (size_t i = from; i <= to; ++i) {
         const double x = T[i] - T[top];
-        const Eigen::Vector4d basis(1, x, x * x, x * x * x);
-        normal += basis * basis.transpose();
-        moments += basis * r[i];
+        double xk = 1;
+        for (int k = 0; k < 7; ++k, xk *= x) {
+            powers[k] += xk;
+            if (k < 4) moments[k] += xk * r[i];
+        }
     }
-    const Eigen::Vector4d c = normal.ldlt().solve(moments);
+    Eigen::Matrix4d normal;
+    for (int j = 0; j < 4; ++j) {
+        for (int k = 0; k < 4; ++k)
+            normal(j, k) = powers[j + k];
+    }
+    const Eigen::Vector4d c = normal.ldlt().solve(Eigen::Map<const Eigen::Vector4d>(moments));
     double x = 0;
     for (int i = 0; i < 20; ++i) {
         const double slope = c(1) + 2 * c(2) * x + 3 * c(3) * x * x, curvature = 2 * c(2) + 6 * c(3) * x;

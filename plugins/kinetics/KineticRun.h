@@ -31,6 +31,7 @@ struct RConversionPoint {
     double temperature = 0;  // K
     double rate = 0;         // 1/s
     size_t index = 0;        // the first sample at or above the level
+    bool reached = true;     // false: the run ends below the level
 };
 
 class EKineticsException : public std::runtime_error {
@@ -42,14 +43,12 @@ public:
 // samples, and temperatures at or below absolute zero.
 void CheckRun(const RKineticRun& aRun);
 
-// The points where aRun first reaches each of aLevels (ascending), found in one pass. A level the
-// run never reaches takes the point of its last sample.
+// The points where aRun first reaches each of aLevels (ascending), found in one pass that ends at
+// the last level. A level the run never reaches takes the point of its last sample, not reached.
 std::vector<RConversionPoint> ConversionPoints(const RKineticRun& aRun, const std::vector<double>& aLevels);
 
-// The conversion at the first and the last sample of a run: the levels every run passes lie
-// between the largest first and the smallest last value.
+// The conversion at the first sample: the levels every run passes lie above the largest.
 double FirstConversion(const RKineticRun& aRun);
-double LastConversion(const RKineticRun& aRun);
 
 // The run's peakTemperature when given; otherwise the temperature at the top of dα/dt, which a
 // DSC run's heat flow follows: the top of the cubic fitted over the samples around the largest

@@ -43,6 +43,9 @@ TArrheniusTimeIntegral RunIntegral(const RKineticRun& aRun, double aConversion) 
     CheckRun(aRun);
     const RConversionPoint start{aRun.time.front(), aRun.temperature.front(), aRun.rate.front(), 0};
     const RConversionPoint end = ConversionPoints(aRun, {aConversion}).front();
+    if (!end.reached)
+        throw EKineticsException("Эксперимент " + aRun.name + " не достигает степени превращения " +
+                                 FormatFloat("%.3f", aConversion));
     return TArrheniusTimeIntegral(aRun, start, end, aRun.heatingRate / 60);
 }
 

@@ -13,16 +13,19 @@ namespace {
 constexpr double kHighestEnergy = 2e6;  // J/mol
 constexpr double kBinPhase = 0.02;
 constexpr size_t kMostBins = size_t{1} << 20;
+// Beyond the ends' temperatures, K.
+constexpr double kMargin = 5;
 
 }  // namespace
 
+// The adaptive rule's error estimate is cautious: asked for 1e-10 it gives H to about 1e-13.
 double ReducedTemperatureIntegral(double aX) {
     const auto integrand = [aX](double s) {
         const double q = 1 + s / aX;
         return std::exp(-s) / (q * q);
     };
     return boost::math::quadrature::gauss_kronrod<double, 15>::integrate(
-        integrand, 0.0, std::numeric_limits<double>::infinity(), 15, 1e-13);
+        integrand, 0.0, std::numeric_limits<double>::infinity(), 15, 1e-10);
 }
 
 double LnTemperatureIntegral(double aX) {
@@ -57,19 +60,31 @@ TArrheniusTimeIntegral::TArrheniusTimeIntegral(const RKineticRun& aRun, const RC
             aNode(aRun.time[k], aRun.temperature[k]);
         aNode(aTo.time, aTo.temperature);
     };
-    double hottest = 0, coolest = std::numeric_limits<double>::infinity();
-    visit([&](double, double aT) { hottest = std::max(hottest, aT), coolest = std::min(coolest, aT); });
-    fLowest = 1 / (GAS_CONSTANT * hottest);
-    const double span = 1 / (GAS_CONSTANT * coolest) - fLowest;
+    // The bins span the ends' temperatures and a margin, which holds the samples of a heating
+    // (noise included) in one pass; a run that strays beyond is gathered again over its full span.
+    const double lo = std::min(aFrom.temperature, aTo.temperature),
+                 hi = std::max(aFrom.temperature, aTo.temperature);
+    if (!Gather(visit, std::max(lo - kMargin, lo / 2), hi + kMargin)) {
+        double hottest = 0, coolest = std::numeric_limits<double>::infinity();
+        visit([&](double, double aT) { hottest = std::max(hottest, aT), coolest = std::min(coolest, aT); });
+        Gather(visit, coolest, hottest);
+    }
+}
+
+template <typename Visit>
+bool TArrheniusTimeIntegral::Gather(const Visit& aVisit, double aCoolest, double aHottest) {
+    fLowest = 1 / (GAS_CONSTANT * aHottest);
+    const double span = 1 / (GAS_CONSTANT * aCoolest) - fLowest;
     fWidth = std::max(kBinPhase / kHighestEnergy, span / static_cast<double>(kMostBins - 1));
     fPerWidth = 1 / fWidth;
-    fBins.resize(static_cast<size_t>(span * fPerWidth) + 1);
+    fBins.assign(static_cast<size_t>(span * fPerWidth) + 1, RBin{});
 
     // Trapezoid weights: a node weighs half the time from the node before it to the node after
     // (an end, half its one interval). Each node is added once its successor is known.
-    bool first = true;
+    bool first = true, held = true;
     double previousTime = 0, time = 0, temperature = 0;
-    visit([&](double aTime, double aT) {
+    aVisit([&](double aTime, double aT) {
+        held = held && aT >= aCoolest && aT <= aHottest;
         if (first) {
             previousTime = aTime, first = false;
         } else {
@@ -79,11 +94,14 @@ TArrheniusTimeIntegral::TArrheniusTimeIntegral(const RKineticRun& aRun, const RC
         time = aTime, temperature = aT;
     });
     Add(temperature, 0.5 * (time - previousTime));
+    return held;
 }
 
 void TArrheniusTimeIntegral::Add(double aTemperature, double aWeight) {
-    const double position = (1 / (GAS_CONSTANT * aTemperature) - fLowest) * fPerWidth;
-    const size_t b = std::min(static_cast<size_t>(position), fBins.size() - 1);
+    // A node outside the span lands in the edge bin; Gather then reports it.
+    const double last = static_cast<double>(fBins.size() - 1);
+    const double position = std::clamp((1 / (GAS_CONSTANT * aTemperature) - fLowest) * fPerWidth, 0.0, last);
+    const size_t b = static_cast<size_t>(position);
     const double delta = (position - (static_cast<double>(b) + 0.5)) * fWidth;
     RBin& bin = fBins[b];
     bin.weight += aWeight;

@@ -52,6 +52,10 @@ private:
     struct RBin {
         double weight = 0, first = 0, second = 0;  // Σw, Σwδ, Σwδ² with δ = u − the bin's centre
     };
+    // Bins over aCoolest … aHottest filled from the nodes aVisit gives; false when a node lies
+    // outside (the bins at the edge took it).
+    template <typename Visit>
+    bool Gather(const Visit& aVisit, double aCoolest, double aHottest);
     void Add(double aTemperature, double aWeight);
 
     double fLowest = 0;  // the smallest 1/RT of the stretch (the hottest sample)

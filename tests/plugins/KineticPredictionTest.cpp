@@ -86,6 +86,12 @@ TEST(KineticPrediction, RefusesWhatItCannotPredict) {
     EXPECT_THROW(PredictIsothermalTime(runs[0], energies, 0.02, kHold), EKineticsException);
     EXPECT_THROW(PredictIsothermalTime(runs[0], energies, 0.97, kHold), EKineticsException);
     EXPECT_THROW(PredictIsothermalTime(runs[0], energies, 0.5, 0), EKineticsException);
+    // A run cut short before the conversion has no J to offer.
+    RKineticRun cut = runs[0];
+    for (auto* v : {&cut.time, &cut.temperature, &cut.conversion, &cut.rate})
+        v->resize(cut.time.size() / 2);
+    ASSERT_LT(cut.conversion.back(), 0.7);
+    EXPECT_THROW(PredictIsothermalTime(cut, energies, 0.7, kHold), EKineticsException);
     // Even an infinite temperature takes J = ∫exp(−E/RT)dt of the run (about 1e-16 s here).
     EXPECT_NO_THROW(PredictIsothermalTemperature(runs[0], energies, 0.5, 1e-9));
     EXPECT_THROW(PredictIsothermalTemperature(runs[0], energies, 0.5, 1e-30), EKineticsException);
