@@ -89,3 +89,25 @@ TEST(TemperatureIntegral, TakesEndsBetweenSamplesAndHolds) {
     const double e = 100e3;
     EXPECT_NEAR(hold.Ln(e), std::log(50.5 - 12.25) - e / (GAS_CONSTANT * 450), 1e-9);
 }
+
+// A stretch whose ends lie at 450 K while the run rises to 470 K and falls back between them (a
+// temperature overshoot): J = 2·[I(E,470) − I(E,450)] / β over the two ramps.
+TEST(TemperatureIntegral, FollowsTheRunBeyondItsEnds) {
+    RKineticRun run;
+    run.heatingRate = 12;  // K/min: 0.2 K/s
+    const size_t count = 20001;
+    for (size_t i = 0; i < count; ++i) {
+        const double t = 0.01 * static_cast<double>(i);
+        run.time.push_back(t);
+        run.temperature.push_back(450 + 0.2 * (t <= 100 ? t : 200 - t));
+        run.conversion.push_back(static_cast<double>(i) / (count - 1));
+        run.rate.push_back(0);
+    }
+    const TArrheniusTimeIntegral excursion(run, At(run, 0), At(run, count - 1), 0);
+    for (double e : {60e3, 150e3, 300e3}) {
+        const double upper = LnArrheniusTemperatureIntegral(e, 470),
+                     lower = LnArrheniusTemperatureIntegral(e, 450);
+        const double exact = std::log(2.0) + upper + std::log1p(-std::exp(lower - upper)) - std::log(0.2);
+        EXPECT_NEAR(excursion.Ln(e), exact, 1e-6) << "E = " << e;
+    }
+}
