@@ -58,7 +58,7 @@ private:
     bool Gather(const Visit& aVisit, double aCoolest, double aHottest);
     void Add(double aTemperature, double aWeight);
 
-    double fLowest = 0;  // the smallest 1/RT of the stretch (the hottest sample)
+    double fLowest = 0;  // the bins' smallest 1/RT (at the hottest end)
     double fWidth = 0;   // bin width in 1/RT
     double fPerWidth = 0;
     std::vector<RBin> fBins;
