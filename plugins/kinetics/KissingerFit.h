@@ -1,14 +1,14 @@
 #pragma once
-// The Kissinger evaluation: for runs of one reaction at several heating rates β with peak
-// temperatures Tp, ln(β / Tp²) is linear in 1 / Tp with slope −Ea / R.
+// The Kissinger evaluation (ASTM E698): for runs of one reaction at several heating rates β with
+// peak temperatures Tp, ln(β / Tp²) is linear in 1 / Tp with slope −Ea / R.
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace kalvero::kinetics {
+#include "KineticRun.h"
 
-inline constexpr double GAS_CONSTANT = 8.314462618;  // J / (mol K)
+namespace kalvero::kinetics {
 
 struct RKissingerPoint {
     std::string file;
@@ -19,7 +19,12 @@ struct RKissingerPoint {
 struct RKissingerResult {
     double activationEnergy = 0;  // kJ/mol
     double r2 = 0;
-    double intercept = 0;
+    double intercept = 0;  // of ln(β / Tp²) with β in K/min and Tp in K
+    // Half-width of the 95 % interval of Ea (Student's t, n − 2 degrees of freedom), kJ/mol.
+    double halfWidth = 0;
+    // ASTM E698's A = β·Ea·exp(Ea/RTp) / (R·Tp²) at the heating rate nearest the middle of the
+    // range (β in K/s), 1/s.
+    double preExponential = 0;
 };
 
 class EKissingerException : public std::runtime_error {
@@ -30,5 +35,10 @@ public:
 // Refuses fewer than three runs, non-positive or equal heating rates, and peak temperatures at or
 // below absolute zero.
 RKissingerResult KissingerFit(const std::vector<RKissingerPoint>& aPoints);
+
+// The same over heating rates in K/min and peak temperatures in K, from two runs on (the interval
+// is NaN for two).
+RKissingerResult KissingerE698(const std::vector<double>& aHeatingRates,
+                               const std::vector<double>& aPeakTemperatures, double aConfidence = 0.95);
 
 }  // namespace kalvero::kinetics

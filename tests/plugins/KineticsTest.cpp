@@ -61,6 +61,9 @@ TEST(KissingerFit, RecoversTheActivationEnergyOfExactPoints) {
     const RKissingerResult r = KissingerFit(points);
     EXPECT_NEAR(r.activationEnergy, kEa / 1000, 0.01);
     EXPECT_GT(r.r2, 0.9999);
+    // ASTM E698's A from the middle rate: the first-order peak condition solved for A.
+    EXPECT_NEAR(r.preExponential / kA, 1, 1e-3);
+    EXPECT_LT(r.halfWidth, 0.01);
     points.pop_back();
     EXPECT_THROW(KissingerFit(points), EKissingerException);
     points.push_back({"y", 10.0, 200});
