@@ -91,14 +91,28 @@ std::string_view Trim(std::string_view aText) {
 }
 
 std::string CleanText(std::string_view aText) {
+    aText = aText.substr(0, 4096);
     std::string out;
-    out.reserve(std::min<size_t>(aText.size(), 1024));
-    for (const char c : aText.substr(0, 4096)) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b == '\t')
-            out += ' ';
-        else if (b >= 0x20 && b != 0x7F)
-            out += c;
+    for (size_t i = 0; i < aText.size();) {
+        const auto b = static_cast<unsigned char>(aText[i]);
+        if (b < 0x80) {
+            if (b == '\t')
+                out += ' ';
+            else if (b >= 0x20 && b != 0x7F)
+                out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        // A byte that starts no well-formed character shows as '?'.
+        const size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        const std::string_view character = aText.substr(i, length);
+        if (length > 1 && IsValidUtf8(character)) {
+            out += character;
+            i += length;
+        } else {
+            out += '?';
+            ++i;
+        }
     }
     return Utf8Left(std::string(Trim(out)), 200);
 }

@@ -43,7 +43,7 @@ TImportedRun ImportBytes(std::string_view aBytes, const TImportOptions& aOptions
         throw EImportError("Файл " + aShownName +
                            " — файл эксперимента этой программы: его не импортируют, а открывают");
     const TMappedPages pages(aBytes);
-    const TForeignText text(aBytes, aMapped ? &pages : nullptr);
+    const TForeignText text(aBytes);
     if (text.Text().find_first_not_of(" \t\r\n\f\v") == std::string_view::npos)
         throw EImportError("Файл " + aShownName + " пуст");
     const TImportInput input{text.Text(),  aOptions,

@@ -64,22 +64,28 @@ std::string Latin1ToUtf8(std::string_view aBytes) {
     return out;
 }
 
-// Whether the bytes are UTF-8 (plain ASCII included), looked through in pieces whose mapped pages
-// are let go behind.
-bool IsUtf8(std::string_view aBytes, const TMappedPages* aPages) {
-    constexpr size_t kPiece = size_t{4} << 20;
-    size_t pos = 0;
-    while (pos < aBytes.size()) {
-        size_t end = std::min(aBytes.size(), pos + kPiece);
-        for (int k = 0;
-             k < 3 && end < aBytes.size() && (static_cast<unsigned char>(aBytes[end]) & 0xC0) == 0x80; ++k)
-            ++end;  // a piece ends before a character, not inside one
-        const std::string_view piece = aBytes.substr(pos, end - pos);
-        if (FirstNonAscii(piece) != piece.size() && !IsValidUtf8(piece)) return false;
-        if (aPages) aPages->Drop(piece.data(), piece.data() + piece.size());
-        pos = end;
+// Whether a piece of text is UTF-8: runs of ASCII are passed over quickly, each character beyond
+// them checked on its own.
+bool IsUtf8Piece(std::string_view aPiece) {
+    for (size_t i = FirstNonAscii(aPiece); i < aPiece.size(); i += FirstNonAscii(aPiece.substr(i))) {
+        const auto lead = static_cast<unsigned char>(aPiece[i]);
+        const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (!IsValidUtf8(aPiece.substr(i, length))) return false;
+        i += length;
     }
     return true;
+}
+
+// Whether the start of a text is UTF-8 (plain ASCII included); a character cut by the end of
+// the start does not count against it.
+bool StartsAsUtf8(std::string_view aBytes) {
+    if (aBytes.size() > kSniffBytes) {
+        size_t end = kSniffBytes;
+        while (end > kSniffBytes - 3 && (static_cast<unsigned char>(aBytes[end]) & 0xC0) == 0x80)
+            --end;
+        aBytes = aBytes.substr(0, end);
+    }
+    return IsUtf8Piece(aBytes);
 }
 
 }  // namespace
@@ -123,7 +129,7 @@ bool LooksLikeCp1251(std::string_view aBytes) {
     return cyrillic >= western;
 }
 
-TForeignText::TForeignText(std::string_view aBytes, const TMappedPages* aPages) {
+TForeignText::TForeignText(std::string_view aBytes) {
     const auto starts = [&](std::string_view aMark) { return aBytes.substr(0, aMark.size()) == aMark; };
     TTextEncoding utf16 = teUtf8;
     if (starts("\xEF\xBB\xBF")) {
@@ -144,12 +150,12 @@ TForeignText::TForeignText(std::string_view aBytes, const TMappedPages* aPages) 
         fConverted = true;
         return;
     }
-    if (IsUtf8(aBytes, aPages)) {
+    if (StartsAsUtf8(aBytes)) {
         fText = aBytes;
         return;
     }
     fConverted = true;
-    if (LooksLikeCp1251(aBytes)) {
+    if (LooksLikeCp1251(aBytes.substr(0, kSniffBytes))) {
         fEncoding = teCp1251;
         fCopy = Cp1251ToUtf8(aBytes);
         fNotes.push_back("Кодировка в файле не указана: текст прочитан как Windows-1251");

@@ -3,23 +3,25 @@
 // byte-order mark, UTF-16 with one (or, seen by its zero bytes, without), or a single-byte page
 // (Windows-1251 or Latin-1, told apart by how their letters sit in words). The readers work on
 // UTF-8 only: UTF-8 files are read in place, anything else is converted into a UTF-8 copy first.
+// The first megabyte decides: all the header is there, and a byte further on that is not UTF-8
+// can only stand in a row that is no row of numbers, which is left out whatever its encoding.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "import/RowScanner.h"
-
 namespace kalvero::foreign {
+
+// Bytes at the start of a text that decide its encoding.
+constexpr size_t kSniffBytes = size_t{1} << 20;
 
 enum TTextEncoding : uint8_t { teUtf8, teUtf16LE, teUtf16BE, teCp1251, teLatin1 };
 
 // The bytes of a file as UTF-8 text. Neither copied nor moved: Text() may point into the bytes.
 class TForeignText {
 public:
-    // aPages, when given, are the file's mapped pages: those looked through are let go.
-    explicit TForeignText(std::string_view aBytes, const TMappedPages* aPages = nullptr);
+    explicit TForeignText(std::string_view aBytes);
     TForeignText(const TForeignText&) = delete;
     TForeignText& operator=(const TForeignText&) = delete;
 
