@@ -52,18 +52,43 @@ size_t PreviousText(const std::vector<TTextLine>& aLines, size_t aIndex) {
     return aIndex;  // one past the line found; 0 when there is none
 }
 
+// Whether a header line names a column the import needs.
+bool NamesNeededColumn(const std::vector<std::string_view>& aCells) {
+    for (const std::string_view cell : aCells) {
+        const TImportedColumn column = ColumnOfHeader(cell);
+        bool byUnit = false;
+        const TColumnRole role = RoleOfColumn(column.name, column.unit, byUnit);
+        if (!byUnit && (role == crTime || role == crTemperature || role == crHeatFlow || role == crDiffTemp))
+            return true;
+    }
+    return false;
+}
+
+// One past the line of column names above the rows at aRows (0: none): the nearest line of text,
+// or, when a decoration ("---", "[Data]") stands between the names and the rows, the nearest of
+// the three above them that names a column the import needs. A line of units counts with the names.
+size_t FindHeader(const std::vector<TTextLine>& aLines, size_t aRows, const TRowFormat& aFormat) {
+    const size_t nearest = PreviousText(aLines, aRows);
+    size_t at = nearest;
+    for (int tries = 0; tries < 3 && at > 0; ++tries, at = PreviousText(aLines, at - 1)) {
+        const std::vector<std::string_view> cells =
+            HeaderCells(aLines[at - 1].text, aFormat.separator, aFormat.cells);
+        if (NamesNeededColumn(cells) || IsUnitsRow(cells)) return at;
+    }
+    return nearest;
+}
+
 }  // namespace
 
 TImportedRun ReadDelimited(const TImportInput& aInput) {
-    TImportedRun run;
-    run.layout = "delimited";
+    TImportedRun run{.layout = "delimited"};
     const std::vector<TTextLine> lines = HeadLines(aInput.text, kHeaderLines);
     const std::optional<TRowsStart> start = FindRows(lines, 0);
     if (!start) Refuse(aInput, "нет строк с числами");
     const TRowFormat& format = start->format;
 
     TTable table;
-    size_t preamble = PreviousText(lines, start->index);
+    size_t preamble = FindHeader(lines, start->index, format);
     if (preamble > 0) {
         std::vector<std::string_view> names =
             HeaderCells(lines[preamble - 1].text, format.separator, format.cells);

@@ -58,7 +58,7 @@ namespace foreign {
 
 TLayout DetectLayout(std::string_view aText) {
     const std::vector<TTextLine> lines = HeadLines(aText, 2000);
-    size_t keys = 0, first = lines.size();
+    size_t first = lines.size();
     bool names = false, footer = false, units = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i].text;
@@ -66,11 +66,11 @@ TLayout DetectLayout(std::string_view aText) {
         if (first == lines.size()) first = i;
         if (FoldCase(Trim(line)) == "startofdata") return lyKeyValue;
         names = names || line.starts_with("##");
-        keys += line.starts_with("#") && line.find(':') != std::string_view::npos;
         footer = footer || line.starts_with("!&");
         units = units || (i > 0 && !Trim(lines[i - 1].text).empty() && BracketedUnits(line));
     }
-    if (first < lines.size() && lines[first].text.starts_with("#") && (names || keys >= 2)) return lyHashKey;
+    // "#KEY:value" lines without a "##" line of names are comments above a delimited header.
+    if (first < lines.size() && lines[first].text.starts_with("#") && names) return lyHashKey;
     if (units || footer) return lyTwoLine;
     return lyDelimited;
 }

@@ -19,13 +19,6 @@ char SeparatorOf(std::string_view aValue) {
     return 0;
 }
 
-// The separator of a column line, when the header does not say: the first of ; tab , that it has.
-char SeparatorOfNames(std::string_view aLine) {
-    for (const char c : {';', '\t', ','})
-        if (aLine.find(c) != std::string_view::npos) return c;
-    return kBlanks;
-}
-
 struct THashHeader {
     char separator = 0, decimal = 0;
     std::vector<double> rates;  // of the declared segments, in order
@@ -51,8 +44,7 @@ void ApplyKey(std::string_view aKey, std::string_view aValue, THashHeader& aHead
 }  // namespace
 
 TImportedRun ReadHashKey(const TImportInput& aInput) {
-    TImportedRun run;
-    run.layout = "hashkey";
+    TImportedRun run{.layout = "hashkey"};
     const std::vector<TTextLine> lines = HeadLines(aInput.text, kHeaderLines);
     THashHeader header;
     size_t names = 0;
@@ -76,13 +68,16 @@ TImportedRun ReadHashKey(const TImportInput& aInput) {
     TTable table;
     const std::string_view namesLine = lines[names].text.substr(2);
     table.separator = header.separator ? header.separator : SeparatorOfNames(namesLine);
+    if (header.separator && header.separator != kBlanks &&
+        namesLine.find(header.separator) == std::string_view::npos &&
+        SeparatorOfNames(namesLine) != kBlanks) {
+        table.separator = SeparatorOfNames(namesLine);
+        run.warnings.push_back(kOtherSeparators);
+    }
     table.decimal = table.separator == ',' && header.decimal == ',' ? 0 : header.decimal;
     for (const std::string_view cell : SplitCells(namesLine, table.separator))
         table.columns.push_back(ColumnOfHeader(cell));
-    if (names + 1 < lines.size()) {
-        table.rows = aInput.text.substr(lines[names + 1].offset);
-        table.firstRowLine = lines[names + 1].number;
-    }
+    table.RowsAfter(aInput.text, lines[names]);
     BuildRun(aInput, table, run);
     return run;
 }

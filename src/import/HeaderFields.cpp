@@ -176,11 +176,12 @@ std::optional<double> LeadingNumber(std::string_view aText, std::string_view* aR
         } else if ((c == '.' || c == ',') && !decimal && to + 1 < aText.size() && aText[to + 1] >= '0' &&
                    aText[to + 1] <= '9') {
             decimal = true;
-        } else if ((c == 'e' || c == 'E') && digits && to + 1 < aText.size() &&
-                   ((aText[to + 1] >= '0' && aText[to + 1] <= '9') || aText[to + 1] == '-' ||
-                    aText[to + 1] == '+')) {
-            buffer[n++] = c, ++to;
-            if (aText[to] == '-' || aText[to] == '+') buffer[n++] = aText[to++];
+        } else if ((c == 'e' || c == 'E') && digits) {
+            size_t k = to + 1;  // an exponent needs a digit after its sign
+            if (k < aText.size() && (aText[k] == '-' || aText[k] == '+')) ++k;
+            if (k >= aText.size() || aText[k] < '0' || aText[k] > '9') break;
+            while (to < k)
+                buffer[n++] = aText[to++];
             decimal = true;  // no decimal separator in an exponent
             continue;
         } else {
@@ -256,8 +257,8 @@ bool ApplyHeaderField(std::string_view aKey, std::string_view aValue, TImportedR
     switch (field) {
         case hfNone:
             return false;
-        case hfSample:
-            if (!CleanText(aValue).empty()) aRun.sampleName = CleanText(aValue);
+        case hfSample:  // the sample's name, before an identity standing in for it
+            if (std::string name = CleanText(aValue); !name.empty()) aRun.sampleName = std::move(name);
             return true;
         case hfIdentity:
             SetText(aRun.sampleName, aValue);

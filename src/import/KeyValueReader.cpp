@@ -30,8 +30,7 @@ int SignalNumber(std::string_view aKey) {
 }  // namespace
 
 TImportedRun ReadKeyValue(const TImportInput& aInput) {
-    TImportedRun run;
-    run.layout = "keyvalue";
+    TImportedRun run{.layout = "keyvalue"};
     const std::vector<TTextLine> lines = HeadLines(aInput.text, kHeaderLines);
     size_t end = 0;
     while (end < lines.size() && !IsStartOfData(lines[end].text))
@@ -52,10 +51,7 @@ TImportedRun ReadKeyValue(const TImportInput& aInput) {
         table.columns.push_back(ColumnOfHeader(header));
         if (table.columns.size() > kMaxColumns) break;
     }
-    const size_t after = lines[end].offset + lines[end].text.size();
-    const size_t next = aInput.text.find('\n', after);
-    table.rows = next == std::string_view::npos ? std::string_view() : aInput.text.substr(next + 1);
-    table.firstRowLine = lines[end].number + 1;
+    table.RowsAfter(aInput.text, lines[end]);
     BuildRun(aInput, table, run);
     return run;
 }

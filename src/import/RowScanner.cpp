@@ -228,6 +228,12 @@ std::vector<std::string_view> SplitCells(std::string_view aLine, char aSeparator
     return cells;
 }
 
+char SeparatorOfNames(std::string_view aLine) {
+    for (const char c : {';', '\t', ','})
+        if (aLine.find(c) != std::string_view::npos) return c;
+    return kBlanks;
+}
+
 std::vector<TTextLine> HeadLines(std::string_view aText, size_t aMaxLines, size_t aFirstNumber) {
     std::vector<TTextLine> lines;
     size_t pos = 0;

@@ -1,7 +1,5 @@
 #include "import/RunBuilder.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +21,10 @@ constexpr size_t kSampleLines = 2000;
 TRowsStart FindFormat(const TImportInput& aInput, const TTable& aTable, const std::vector<TTextLine>& aHead,
                       TImportedRun& aRun) {
     std::optional<TRowsStart> start = FindRows(aHead, 0, aTable.separator, aTable.decimal);
+    if (!start && (aTable.separator || aTable.decimal)) {
+        start = FindRows(aHead, 0);
+        if (start) aRun.warnings.push_back(kOtherSeparators);
+    }
     if (!start) Refuse(aInput, "нет строк с числами");
     SettleDecimal(aHead, start->index, start->format);
     if (!start->format.decimalKnown)
@@ -149,16 +151,6 @@ double GuessTimeUnit(TImportedRun& aRun) {
     return seconds;
 }
 
-// Arrays of ten million samples are fresh memory, a page fault every 4 KiB as they fill, a tenth
-// of the import's time; huge pages for them (a hint the kernel may ignore) fault 512 times less.
-void PreferHugePages(const void* aData, size_t aBytes) {
-    constexpr uintptr_t kHuge = uintptr_t{2} << 20;
-    if (aBytes < 4 * kHuge) return;
-    const uintptr_t from = (reinterpret_cast<uintptr_t>(aData) + kHuge - 1) & ~(kHuge - 1);
-    const uintptr_t to = (reinterpret_cast<uintptr_t>(aData) + aBytes) & ~(kHuge - 1);
-    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-}
-
 void Scale(std::vector<double>& aValues, double aFactor, double aOffset = 0) {
     if (aFactor == 1 && aOffset == 0) return;
     for (double& v : aValues)
@@ -166,6 +158,12 @@ void Scale(std::vector<double>& aValues, double aFactor, double aOffset = 0) {
 }
 
 }  // namespace
+
+void TTable::RowsAfter(std::string_view aText, const TTextLine& aLine) {
+    const size_t next = aText.find('\n', aLine.offset + aLine.text.size());
+    rows = next == std::string_view::npos ? std::string_view() : aText.substr(next + 1);
+    firstRowLine = aLine.number + 1;
+}
 
 void Refuse(const TImportInput& aInput, const std::string& aWhat) {
     throw EImportError("В файле " + aInput.shownName + " " + aWhat);
@@ -195,8 +193,6 @@ void BuildRun(const TImportInput& aInput, const TTable& aTable, TImportedRun& aR
     sink.temperature->reserve(lines);
     sink.signal->reserve(lines);
     if (sink.segment) sink.segment->reserve(lines);
-    for (std::vector<double>* v : {sink.time, sink.temperature, sink.signal})
-        if (v) PreferHugePages(v->data(), lines * sizeof(double));
     TRowScan scan{aTable.rows,          aTable.firstRowLine, start.format.separator,
                   start.format.decimal, chosen.time,         chosen.temperature,
                   chosen.signal,        chosen.segment,      start.format.cells};

@@ -29,11 +29,18 @@ struct TTable {
     size_t firstRowLine = 1;               // line number of the first line of rows
     char separator = 0;                    // 0: found from the rows
     char decimal = 0;                      // 0: found from the rows
+
+    // The rows as all of aText after the line aLine (a line of aText).
+    void RowsAfter(std::string_view aText, const TTextLine& aLine);
 };
 
 // Reads the table into aRun (whose header fields the reader has filled); throws EImportError with
 // a message for the operator when a needed column or any row of numbers is missing.
 void BuildRun(const TImportInput& aInput, const TTable& aTable, TImportedRun& aRun);
+
+// The warning of a file whose rows are not separated as its header says.
+inline constexpr const char* kOtherSeparators =
+    "Разделители в строках не те, что указаны в заголовке: взяты найденные по строкам";
 
 // "В файле <name> …" errors.
 [[noreturn]] void Refuse(const TImportInput& aInput, const std::string& aWhat);

@@ -52,11 +52,9 @@ TImportedRun ReadTwoLine(const TImportInput& aInput) {
         run.layout = "twoline";
         return run;
     }
-    TImportedRun run;
-    run.layout = "twoline";
+    TImportedRun run{.layout = "twoline"};
     const std::string_view namesLine = lines[unitsLine - 1].text;
-    const std::vector<std::string_view> names =
-        SplitCells(namesLine, namesLine.find('\t') != std::string_view::npos ? '\t' : kBlanks);
+    const std::vector<std::string_view> names = SplitCells(namesLine, SeparatorOfNames(namesLine));
     const size_t shift = names.size() > units->size() ? names.size() - units->size() : 0;
     bool byUnit = false;
     if (shift > 1 || (shift == 1 && RoleOfColumn(names[0], "", byUnit) != crIndex))
@@ -71,10 +69,7 @@ TImportedRun ReadTwoLine(const TImportInput& aInput) {
 
     TTable table;
     table.columns = std::move(run.columns);
-    if (unitsLine + 1 < lines.size()) {
-        table.rows = text.substr(lines[unitsLine + 1].offset);
-        table.firstRowLine = lines[unitsLine + 1].number;
-    }
+    table.RowsAfter(text, lines[unitsLine]);
     BuildRun(aInput, table, run);
     return run;
 }

@@ -21,19 +21,6 @@ TImportedRun Import(const std::string& aText, const TImportOptions& aOptions = {
     return ImportForeignText(aText, aOptions, "run.csv");
 }
 
-bool HasWarning(const TImportedRun& aRun, const std::string& aPart) {
-    for (const std::string& w : aRun.warnings)
-        if (w.find(aPart) != std::string::npos) return true;
-    return false;
-}
-
-std::string AllWarnings(const TImportedRun& aRun) {
-    std::string all;
-    for (const std::string& w : aRun.warnings)
-        all += w + "\n";
-    return all;
-}
-
 // Comma-separated, time in minutes, the usual header.
 std::string CommaCsv(const TModelRun& m) {
     return "Sample: PE film\nSample mass: 5.20 mg\nHeating rate: 10 K/min\nExotherm Up\n\n"
@@ -191,6 +178,20 @@ TEST(DelimitedImport, PerMassUnitsAreNamedAsTheFileSaysOrConverted) {
     EXPECT_EQ(dt.signalUnit, "K");
 }
 
+TEST(DelimitedImport, CommentedDescriptionAndADecorationAboveTheRows) {
+    const TImportedRun run = Import(
+        "# Sample: Tin 5N\n# Mass: 10.5 mg\n# Exo: up\nTime [s];Temperature [°C];Heat Flow [mW]\n--------\n"
+        "0;30;0.1\n1;30.2;0.1\n2;30.4;0.12\n");
+    EXPECT_EQ(run.layout, "delimited");
+    EXPECT_EQ(run.sampleName, "Tin 5N");
+    EXPECT_DOUBLE_EQ(*run.mass, 10.5);
+    EXPECT_FALSE(*run.endoUp);
+    ASSERT_EQ(run.columns.size(), 3u);
+    EXPECT_EQ(run.columns[1].name, "Temperature");
+    EXPECT_EQ(run.rowsRead, 3u);
+    EXPECT_DOUBLE_EQ(run.signal[2], 0.12);
+}
+
 TEST(DelimitedImport, AssumptionsAreWarnings) {
     // No units, whole numbers only, two candidate signals: each is said.
     const TImportedRun run = Import("Time;Temp;DSC;DTA\n0;30;1;5\n1;40;2;6\n2;50;3;7\n");
@@ -300,7 +301,7 @@ TEST(DelimitedImport, EveryNumberIsTheCorrectlyRoundedDoubleOfItsText) {
 
 TEST(DelimitedImport, LooksLikeForeignDataOnlyForTextWithNumbers) {
     EXPECT_TRUE(LooksLikeForeignData("Time,Temp,HF\n0,30,1\n1,31,2\n"));
-    EXPECT_TRUE(LooksLikeForeignData("#FORMAT:x\n#SAMPLE:y\n"));
+    EXPECT_TRUE(LooksLikeForeignData("#FORMAT:x\n#SAMPLE:y\n##Temp./°C;Time/min;DSC/(mW/mg)\n"));
     EXPECT_TRUE(LooksLikeForeignData(ToUtf16("a;b;c\n1;2;3\n4;5;6\n", false)));
     EXPECT_FALSE(
         LooksLikeForeignData("\x1E" + Utf8ToCp1251("Файл данных ДСК | DSC datafile") + "\x01\x00\x00"));

@@ -19,12 +19,6 @@ using namespace kalvero::test;
 
 namespace {
 
-bool HasWarning(const TImportedRun& aRun, const std::string& aPart) {
-    for (const std::string& w : aRun.warnings)
-        if (w.find(aPart) != std::string::npos) return true;
-    return false;
-}
-
 long MaxRssKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "import/ImportedRun.h"
+
 namespace kalvero::test {
 
 struct TModelRun {
@@ -50,6 +52,21 @@ inline double AreaAboveBase(const TModelRun& aModel, const std::vector<double>& 
         area += (a + b) / 2 * (aTime[i] - aTime[i - 1]);
     }
     return area;
+}
+
+// Whether a warning of the run holds aPart.
+inline bool HasWarning(const TImportedRun& aRun, const std::string& aPart) {
+    for (const std::string& w : aRun.warnings)
+        if (w.find(aPart) != std::string::npos) return true;
+    return false;
+}
+
+// The warnings one a line, for a failure's message.
+inline std::string AllWarnings(const TImportedRun& aRun) {
+    std::string all;
+    for (const std::string& w : aRun.warnings)
+        all += w + "\n";
+    return all;
 }
 
 // A number with aDecimals decimals and the given decimal separator.

@@ -46,27 +46,31 @@ TEST(ImportVocabulary, UnitsConvertToTheCanonicalOnes) {
     EXPECT_DOUBLE_EQ(CelsiusScale("ºC")->factor, 1);  // ordinal sign for a degree
     const TLinearScale f = *CelsiusScale("°F");
     EXPECT_NEAR(212 * f.factor + f.offset, 100, 1e-12);
-    const auto check = [](const char* aUnit, TSignalQuantity aQuantity, const char* aCanonical,
-                          double aFactor) {
-        const auto u = SignalUnit(aUnit);
-        ASSERT_TRUE(u) << aUnit;
-        EXPECT_EQ(u->quantity, aQuantity) << aUnit;
-        EXPECT_EQ(u->unit, aCanonical) << aUnit;
-        EXPECT_DOUBLE_EQ(u->factor, aFactor) << aUnit;
+    struct TCase {
+        const char* unit;
+        TSignalQuantity quantity;
+        const char* canonical;
+        double factor;
     };
-    check("mW", sqHeatFlow, "mW", 1);
-    check("W", sqHeatFlow, "mW", 1000);
-    check("µW", sqHeatFlow, "mW", 0.001);
-    check("мкВт", sqHeatFlow, "mW", 0.001);
-    check("mW/mg", sqHeatFlowPerMass, "mW/mg", 1);
-    check("W g-1", sqHeatFlowPerMass, "W/g", 1);
-    check("W·g⁻¹", sqHeatFlowPerMass, "W/g", 1);
-    check("W/kg", sqHeatFlowPerMass, "W/g", 0.001);
-    check("K", sqDiffTemp, "K", 1);
-    check("°C", sqDiffTemp, "K", 1);
-    check("uV", sqVoltage, "µV", 1);
-    check("mV", sqVoltage, "µV", 1000);
-    check("μV/mg", sqVoltagePerMass, "µV/mg", 1);  // Greek mu
+    for (const TCase& c : {TCase{"mW", sqHeatFlow, "mW", 1},
+                           {"W", sqHeatFlow, "mW", 1000},
+                           {"µW", sqHeatFlow, "mW", 0.001},
+                           {"мкВт", sqHeatFlow, "mW", 0.001},
+                           {"mW/mg", sqHeatFlowPerMass, "mW/mg", 1},
+                           {"W g-1", sqHeatFlowPerMass, "W/g", 1},
+                           {"W·g⁻¹", sqHeatFlowPerMass, "W/g", 1},
+                           {"W/kg", sqHeatFlowPerMass, "W/g", 0.001},
+                           {"K", sqDiffTemp, "K", 1},
+                           {"°C", sqDiffTemp, "K", 1},
+                           {"uV", sqVoltage, "µV", 1},
+                           {"mV", sqVoltage, "µV", 1000},
+                           {"μV/mg", sqVoltagePerMass, "µV/mg", 1}}) {  // the last with a Greek mu
+        const auto u = SignalUnit(c.unit);
+        ASSERT_TRUE(u) << c.unit;
+        EXPECT_EQ(u->quantity, c.quantity) << c.unit;
+        EXPECT_EQ(u->unit, c.canonical) << c.unit;
+        EXPECT_DOUBLE_EQ(u->factor, c.factor) << c.unit;
+    }
     EXPECT_FALSE(SignalUnit("cal/s"));
     EXPECT_DOUBLE_EQ(*MilligramsPerUnit("g"), 1000);
     EXPECT_DOUBLE_EQ(*MilligramsPerUnit("мг"), 1);

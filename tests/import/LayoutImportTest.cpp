@@ -13,13 +13,6 @@ using namespace kalvero::test;
 
 namespace {
 
-std::string AllWarnings(const TImportedRun& aRun) {
-    std::string all;
-    for (const std::string& w : aRun.warnings)
-        all += w + "\n";
-    return all;
-}
-
 constexpr double kMass = 9.0;  // mg
 
 std::string KeyValueFile(const TModelRun& m) {
@@ -154,4 +147,29 @@ TEST(LayoutImport, HashKeyHeaderWithSegmentsAndDecimalComma) {
     EXPECT_NEAR(run.temperature[300], m.temperature[300], 1e-4);
     EXPECT_NEAR(run.signal[300] * 5.12, m.heatFlow[300], 1e-6);
     EXPECT_TRUE(run.warnings.empty()) << AllWarnings(run);
+}
+
+TEST(LayoutImport, HashKeyRowsWithAnotherSeparatorThanDeclared) {
+    const TImportedRun run = ImportForeignText(
+        "#SAMPLE:x\n#SEPARATOR:;\n##Temp./°C\tTime/min\tDSC/(mW/mg)\n30\t0\t0.1\n31\t0.1\t0.2\n", {},
+        "tabs.txt");
+    EXPECT_EQ(run.layout, "hashkey");
+    EXPECT_EQ(run.separator, '\t');
+    EXPECT_EQ(run.warnings.front(),
+              "Разделители в строках не те, что указаны в заголовке: взяты найденные по строкам");
+    ASSERT_EQ(run.rowsRead, 2u);
+    EXPECT_DOUBLE_EQ(run.time[1], 6);
+}
+
+TEST(LayoutImport, TwoLineWithSemicolons) {
+    const TImportedRun run =
+        ImportForeignText("t;Ts;Value\n[min];[K];[W]\n0;303.15;0.001\n0.5;308.15;0.002\n", {}, "semi.txt");
+    EXPECT_EQ(run.layout, "twoline");
+    ASSERT_EQ(run.columns.size(), 3u);
+    EXPECT_EQ(run.columns[1].name, "Ts");
+    EXPECT_EQ(run.columns[1].unit, "K");
+    ASSERT_EQ(run.rowsRead, 2u);
+    EXPECT_DOUBLE_EQ(run.time[1], 30);
+    EXPECT_NEAR(run.temperature[1], 35, 1e-9);
+    EXPECT_DOUBLE_EQ(run.signal[1], 2);
 }
