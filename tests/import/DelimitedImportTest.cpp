@@ -192,6 +192,19 @@ TEST(DelimitedImport, CommentedDescriptionAndADecorationAboveTheRows) {
     EXPECT_DOUBLE_EQ(run.signal[2], 0.12);
 }
 
+TEST(DelimitedImport, QuotedNamesAndNumbers) {
+    const TImportedRun run = Import(
+        "\"Time, s\",\"Temperature, °C\",\"Heat Flow, mW\"\n\"0\",\"30.0\",\"0.5\"\n\"1\",\"30.2\",\"0.52\"\n"
+        "2,\"30.4\",+0.54\n");
+    ASSERT_EQ(run.columns.size(), 3u);
+    EXPECT_EQ(run.columns[1].name, "Temperature");
+    EXPECT_EQ(run.columns[1].unit, "°C");
+    ASSERT_EQ(run.rowsRead, 3u);
+    EXPECT_DOUBLE_EQ(run.temperature[1], 30.2);
+    EXPECT_DOUBLE_EQ(run.signal[2], 0.54);
+    EXPECT_EQ(run.firstRows[0][1], "30.0");  // shown without its quotes
+}
+
 TEST(DelimitedImport, AssumptionsAreWarnings) {
     // No units, whole numbers only, two candidate signals: each is said.
     const TImportedRun run = Import("Time;Temp;DSC;DTA\n0;30;1;5\n1;40;2;6\n2;50;3;7\n");

@@ -16,7 +16,7 @@ namespace {
 constexpr double kMass = 9.0;  // mg
 
 std::string KeyValueFile(const TModelRun& m) {
-    return "Filename\tC:\\runs\\film-07.001\n"
+    return "Filename\tC:\\runs\\film-07.txt\n"
            "Operator\tA. Petrova\n"
            "Run Date\t2024-03-15T10:22:00\n"
            "Instrument\tCalorimeter cell 2\n"
