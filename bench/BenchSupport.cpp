@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include <unistd.h>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -36,6 +37,31 @@ TBenchEnvironment::~TBenchEnvironment() {
 TBenchEnvironment& Environment() {
     static TBenchEnvironment environment;
     return environment;
+}
+
+std::string ImportCsvFile(size_t aRows) {
+    const std::string name = Environment().Folder() + "import" + std::to_string(aRows) + ".csv";
+    if (std::filesystem::exists(name)) return name;
+    WriteFileAtomic(name, [aRows](const TByteSink& aSink) {
+        std::string piece = "Time (s),Temperature (°C),Heat Flow (mW)\n";
+        char cell[32];
+        const auto add = [&](double aValue, int aDecimals, char aEnd) {
+            const auto r =
+                std::to_chars(cell, cell + sizeof cell, aValue, std::chars_format::fixed, aDecimals);
+            piece.append(cell, r.ptr);
+            piece += aEnd;
+        };
+        for (size_t i = 0; i < aRows; ++i) {
+            const double t = 0.1 * static_cast<double>(i), temp = 30 + t / 6;
+            const double z = (temp - 156.6) / 0.8;
+            add(t, 1, ',');
+            add(temp, 4, ',');
+            add(-0.5 + 0.004 * temp + 25 * std::exp(-0.5 * z * z), 6, '\n');
+            if (piece.size() > (1 << 20)) aSink(piece), piece.clear();
+        }
+        aSink(piece);
+    });
+    return name;
 }
 
 std::string ExperimentFile(size_t aItems) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/Config.h"
+#include "import/RunBuilder.h"
 
 namespace kalvero::fuzz {
 
@@ -22,5 +23,10 @@ TAppConfig& Config();
 void WriteBytes(const std::string& aPath, const uint8_t* aData, size_t aSize);
 // Writes the bytes to <scratch>/aName and returns the full name.
 std::string WriteInput(const std::string& aName, const uint8_t* aData, size_t aSize);
+
+// The bytes as a text export through one reader (decoded first as every import is). A refusal
+// must be EImportError; a run must hold what a run promises (columns, rising time, finite samples,
+// warnings readable), or the process stops.
+int ImportWith(TImportedRun (*aReader)(const foreign::TImportInput&), const uint8_t* aData, size_t aSize);
 
 }  // namespace kalvero::fuzz

@@ -1,10 +1,11 @@
-"""The work an analyst would otherwise do with numpy, scipy and matplotlib (Debian's python3
+"""The work an analyst would otherwise do with numpy, scipy, matplotlib and pandas (Debian's python3
 packages), on the very files kalvero-bench leaves in its folder (KALVERO_BENCH_DIR):
 
   run<N>.dsc    a heating run, one channel (load, save, rendering, text export)
   peaks<N>.dsc  100 Gaussian peaks (height 3000, sigma 200 items) on a base of 2000 counts with
                 +-2 counts of noise, 10 items per second (smoothing, derivative, peaks)
   calib<N>.i32  temperature and dT readings as int32 pairs (calibration)
+  import<N>.csv time, temperature and heat flow as comma-separated text under a header (import)
 
 Each function returns the best wall time of a few runs, in milliseconds.
 """
@@ -288,3 +289,17 @@ def kinetics(folder, n, repeats):
         if not (abs(e - 150) < 3 and low <= e <= high):
             raise RuntimeError(f"the peer's {key} gives {e:.2f} kJ/mol [{low:.2f}, {high:.2f}], not 150")
     return best(max(1, repeats - 2), run_all)
+
+
+def import_csv(folder, n, repeats):
+    """pandas.read_csv (its C parser) of the comma-separated export the import benchmark reads."""
+    import pandas
+    path = os.path.join(folder, f"import{n}.csv")
+
+    def run():
+        table = pandas.read_csv(path)
+        if len(table) != n:
+            raise RuntimeError(f"read_csv returned {len(table)} rows, not {n}")
+        return table
+
+    return best(repeats, run)

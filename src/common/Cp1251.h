@@ -23,6 +23,9 @@ bool IsValidUtf8(std::string_view aBytes);
 // otherwise read as Windows-1251.
 std::string DecodeTextFile(std::string_view aBytes);
 
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Number of characters (code points) of a UTF-8 text.
 size_t Utf8Length(std::string_view aUtf8);
 
