@@ -3,29 +3,19 @@
 
 #include <xlsxwriter.h>
 
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <random>
 
 #include "common/FileUtil.h"
 #include "common/UiHooks.h"
+#include "graphics/TableExport.h"
 #include "graphics/TxtFileExport.h"
 
 namespace kalvero {
 namespace {
 
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
-
-// A cell text as a number when the whole text is one (either decimal separator).
-bool CellNumber(const std::string& aText, double& aValue) {
-    std::string s = aText;
-    for (char& ch : s)
-        if (ch == ',') ch = '.';
-    if (s.empty()) return false;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), aValue);
-    return ec == std::errc() && end == s.data() + s.size() && std::isfinite(aValue);
-}
 
 void Check(lxw_error aError) {
     if (aError != LXW_NO_ERROR) throw std::runtime_error(lxw_strerror(aError));
