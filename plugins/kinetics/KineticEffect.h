@@ -1,8 +1,10 @@
 #pragma once
 // The thermal effect of an experiment that the kinetic evaluations take, and the run of the
 // reaction it gives: the peak over a range the operator names, or else the largest peak of
-// channel 0 (detected first when the experiment has none); its conversion is the running integral
-// over its base line.
+// channel 0 (detected first when the experiment has none). Its conversion is the running integral
+// over its base line as a share of the whole area, and its rate the signal above the base line
+// over that area, as the ICTAC Kinetics Committee's recommendations for collecting data derive
+// them from a DSC signal (Vyazovkin et al., Thermochim. Acta 590 (2014) 1–23).
 
 #include <string>
 #include <vector>

@@ -31,6 +31,27 @@ const std::map<std::string, RInputText>& InputTexts() {
     return texts;
 }
 
+struct RMethodTexts {
+    TKineticMethod method;
+    const char* key;
+    const char* ordinate;
+};
+
+constexpr RMethodTexts kMethodTexts[] = {
+    {TKineticMethod::kmFriedman, "friedman", "ln(dα/dt, с⁻¹)"},
+    {TKineticMethod::kmOzawaFlynnWall, "ofw", "lg(β, К/мин)"},
+    {TKineticMethod::kmKissingerAkahiraSunose, "kas", "ln(β/T²)"},
+    {TKineticMethod::kmStarink, "starink", "ln(β/T¹·⁹²)"},
+    {TKineticMethod::kmVyazovkin, "vyazovkin", ""},
+    {TKineticMethod::kmAdvancedVyazovkin, "advancedVyazovkin", ""},
+};
+
+const RMethodTexts& TextsOf(TKineticMethod aMethod) {
+    for (const RMethodTexts& t : kMethodTexts)
+        if (t.method == aMethod) return t;
+    throw EKineticsException("Unknown kinetic method");
+}
+
 // aValue with at most aDecimals decimals and no trailing zeros beyond aLeast: "10", "2,5".
 std::string Trimmed(double aValue, int aLeast, int aDecimals) {
     for (int d = aLeast; d < aDecimals; ++d) {
@@ -42,6 +63,14 @@ std::string Trimmed(double aValue, int aLeast, int aDecimals) {
 }
 
 }  // namespace
+
+std::string MethodKey(TKineticMethod aMethod) {
+    return TextsOf(aMethod).key;
+}
+
+std::string LineOrdinate(TKineticMethod aMethod) {
+    return TextsOf(aMethod).ordinate;
+}
 
 std::string InputCaption(const std::string& aId) {
     const auto it = InputTexts().find(aId);

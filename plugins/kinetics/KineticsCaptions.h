@@ -3,12 +3,20 @@
 
 #include <string>
 
+#include "Isoconversional.h"
 #include "KineticRun.h"
 
 namespace kalvero::kinetics {
 
 inline constexpr const char* kAllMethodsCaption = "Все методы";
 inline constexpr double kZeroCelsius = 273.15;
+
+// The key of a method in the values for scripts: "friedman", "ofw", "kas", "starink", "vyazovkin",
+// "advancedVyazovkin".
+std::string MethodKey(TKineticMethod aMethod);
+// The ordinate of a straight-line method's isoconversional lines as its axis is titled
+// ("ln(dα/dt, с⁻¹)"); empty for the Vyazovkin methods, which draw none.
+std::string LineOrdinate(TKineticMethod aMethod);
 
 // The caption of the input aId ("Степень превращения от", "Температура, °С", …).
 std::string InputCaption(const std::string& aId);

@@ -31,22 +31,6 @@ int MethodColour(TKineticMethod aMethod) {
     return static_cast<int>(aMethod);
 }
 
-// The ordinate of a method's isoconversional line as its axis is titled.
-std::string LineOrdinate(TKineticMethod aMethod) {
-    switch (aMethod) {
-        case TKineticMethod::kmFriedman:
-            return "ln(dα/dt, с⁻¹)";
-        case TKineticMethod::kmOzawaFlynnWall:
-            return "lg(β, К/мин)";
-        case TKineticMethod::kmKissingerAkahiraSunose:
-            return "ln(β/T²)";
-        case TKineticMethod::kmStarink:
-            return "ln(β/T¹·⁹²)";
-        default:
-            return "";
-    }
-}
-
 RResultPlot EnergyPlot(const RKineticsResult& r) {
     RResultPlot plot{"Энергия активации E(α)", "α", "E, кДж/моль", {}};
     for (const RMethodEnergies& m : r.methods) {

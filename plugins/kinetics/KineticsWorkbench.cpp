@@ -39,24 +39,6 @@ std::vector<double> LevelsBetween(double aFrom, double aTo, double aStep) {
 
 }  // namespace
 
-std::string MethodKey(TKineticMethod aMethod) {
-    switch (aMethod) {
-        case TKineticMethod::kmFriedman:
-            return "friedman";
-        case TKineticMethod::kmOzawaFlynnWall:
-            return "ofw";
-        case TKineticMethod::kmKissingerAkahiraSunose:
-            return "kas";
-        case TKineticMethod::kmStarink:
-            return "starink";
-        case TKineticMethod::kmVyazovkin:
-            return "vyazovkin";
-        case TKineticMethod::kmAdvancedVyazovkin:
-            return "advancedVyazovkin";
-    }
-    return "";
-}
-
 TKineticsWorkbench::TKineticsWorkbench(std::vector<RKineticRun> aRuns, std::vector<std::string> aWarnings)
     : fRuns(std::move(aRuns)), fRunWarnings(std::move(aWarnings)) {}
 

@@ -2,8 +2,13 @@
 // The isoconversional workbench behind the Kinetics plug-in's command "Изоконверсионный анализ":
 // the runs of one reaction at several heating rates, analysed by every method of AnalyseKinetics
 // with the options the operator set, a model-free prediction, and the description of all of it
-// for the program's window and for scripts. The runs stay with the workbench, so the window's
-// buttons can analyse and predict again after the command has ended.
+// for the program's window and for scripts. It follows the ICTAC Kinetics Committee's
+// recommendations for kinetic computations (Vyazovkin et al., Thermochim. Acta 520 (2011) 1–19):
+// E(α) from α = 0.05 to 0.95 with its confidence interval by each method, the warnings of fewer
+// than three heating rates and of an E that varies with α (a multi-step process), Kissinger's E
+// and A (ASTM E698) from the peaks only, and the isothermal prediction from E(α) without a
+// reaction model. The runs stay with the workbench, so the window's buttons can analyse and
+// predict again after the command has ended.
 
 #include <functional>
 #include <map>
@@ -55,10 +60,6 @@ struct RPredictionSet {
     size_t run = 0;    // the run whose temperature the prediction integrates over
     std::vector<RMethodPrediction> methods;
 };
-
-// The key of a method in the values for scripts: "friedman", "ofw", "kas", "starink", "vyazovkin",
-// "advancedVyazovkin".
-std::string MethodKey(TKineticMethod aMethod);
 
 class TKineticsWorkbench {
 public:

@@ -33,11 +33,6 @@ QRectF ExtentOf(const RChartData& aData) {
 
 }  // namespace
 
-TCalibrationChart::TCalibrationChart(QWidget* aParent) : TZoomChart(aParent) {
-    setMinimumSize(320, 240);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
 void TCalibrationChart::SetData(const RChartData& aData) {
     fData = aData;
     setAccessibleName(Q(aData.title));

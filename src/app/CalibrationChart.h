@@ -10,7 +10,7 @@ namespace kalvero::app {
 
 class TCalibrationChart : public TZoomChart {
 public:
-    explicit TCalibrationChart(QWidget* aParent);
+    using TZoomChart::TZoomChart;
 
     void SetData(const RChartData& aData);
     const RChartData& Data() const { return fData; }

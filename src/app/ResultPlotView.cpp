@@ -37,11 +37,6 @@ double At(const std::vector<double>& aValues, size_t aIndex) {
 
 }  // namespace
 
-TResultPlotView::TResultPlotView(QWidget* aParent) : TZoomChart(aParent) {
-    setMinimumSize(320, 240);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
 void TResultPlotView::SetPlot(const RResultPlot& aPlot) {
     fPlot = aPlot;
     fColours.clear();

@@ -12,7 +12,7 @@ namespace kalvero::app {
 
 class TResultPlotView : public TZoomChart {
 public:
-    explicit TResultPlotView(QWidget* aParent);
+    using TZoomChart::TZoomChart;
 
     void SetPlot(const RResultPlot& aPlot);
     const RResultPlot& Plot() const { return fPlot; }

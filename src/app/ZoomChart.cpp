@@ -16,7 +16,10 @@ constexpr int kMostGridLines = 8;
 
 }  // namespace
 
-TZoomChart::TZoomChart(QWidget* aParent) : QWidget(aParent) {}
+TZoomChart::TZoomChart(QWidget* aParent) : QWidget(aParent) {
+    setMinimumSize(320, 240);
+    setAttribute(Qt::WA_OpaquePaintEvent);  // the frame paints all of it
+}
 
 void TZoomChart::ResetZoom() {
     fZoom = QRectF();

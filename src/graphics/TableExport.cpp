@@ -56,43 +56,52 @@ void SaveTableText(const std::string& aFileName, const std::vector<std::string>&
     }
 }
 
+void WriteWorkbook(const std::string& aFileName, const std::function<void(const char* aScratch)>& aWrite) {
+    namespace fs = std::filesystem;
+    std::random_device rd;
+    const fs::path scratch = fs::temp_directory_path() / ("kalvero-xlsx-" + std::to_string(rd()) + ".xlsx");
+    struct TRemover {
+        const fs::path& file;
+        ~TRemover() {
+            std::error_code ec;
+            fs::remove(file, ec);
+        }
+    } remover{scratch};
+    aWrite(scratch.c_str());
+    WriteFileAtomic(aFileName, ReadWholeFile(scratch));
+}
+
 void SaveTableXlsx(const std::string& aFileName, const std::string& aSheet,
                    const std::vector<std::string>& aColumns,
                    const std::vector<std::vector<std::string>>& aRows) {
-    namespace fs = std::filesystem;
-    std::random_device rd;
-    const fs::path scratch = fs::temp_directory_path() / ("kalvero-table-" + std::to_string(rd()) + ".xlsx");
     try {
-        lxw_workbook* book = workbook_new(scratch.c_str());
-        if (!book) throw std::runtime_error("cannot create the workbook");
-        const std::string name = Characters(aSheet, 31);
-        lxw_worksheet* sheet = workbook_add_worksheet(book, name.empty() ? nullptr : name.c_str());
-        lxw_format* bold = workbook_add_format(book);
-        format_set_bold(bold);
-        auto write = [&](lxw_row_t aRow, const std::vector<std::string>& aCells, lxw_format* aFormat) {
-            for (size_t col = 0; col < aCells.size(); ++col) {
-                double v = 0;
-                const auto c = static_cast<lxw_col_t>(col);
-                if (aFormat == nullptr && CellNumber(aCells[col], v))
-                    Check(worksheet_write_number(sheet, aRow, c, v, nullptr));
-                else if (!aCells[col].empty())
-                    Check(worksheet_write_string(sheet, aRow, c, aCells[col].c_str(), aFormat));
-            }
-        };
-        write(0, aColumns, bold);
-        for (size_t k = 0; k < aRows.size(); ++k)
-            write(static_cast<lxw_row_t>(k + 1), aRows[k], nullptr);
-        Check(worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(std::max<size_t>(aColumns.size(), 1) - 1),
-                                   16, nullptr));
-        Check(workbook_close(book));
-        WriteFileAtomic(aFileName, ReadWholeFile(scratch));
+        WriteWorkbook(aFileName, [&](const char* aScratch) {
+            lxw_workbook* book = workbook_new(aScratch);
+            if (!book) throw std::runtime_error("cannot create the workbook");
+            const std::string name = Characters(aSheet, 31);
+            lxw_worksheet* sheet = workbook_add_worksheet(book, name.empty() ? nullptr : name.c_str());
+            lxw_format* bold = workbook_add_format(book);
+            format_set_bold(bold);
+            auto write = [&](lxw_row_t aRow, const std::vector<std::string>& aCells, lxw_format* aFormat) {
+                for (size_t col = 0; col < aCells.size(); ++col) {
+                    double v = 0;
+                    const auto c = static_cast<lxw_col_t>(col);
+                    if (aFormat == nullptr && CellNumber(aCells[col], v))
+                        Check(worksheet_write_number(sheet, aRow, c, v, nullptr));
+                    else if (!aCells[col].empty())
+                        Check(worksheet_write_string(sheet, aRow, c, aCells[col].c_str(), aFormat));
+                }
+            };
+            write(0, aColumns, bold);
+            for (size_t k = 0; k < aRows.size(); ++k)
+                write(static_cast<lxw_row_t>(k + 1), aRows[k], nullptr);
+            const auto last = static_cast<lxw_col_t>(std::max<size_t>(aColumns.size(), 1) - 1);
+            Check(worksheet_set_column(sheet, 0, last, 16, nullptr));
+            Check(workbook_close(book));
+        });
     } catch (const std::exception& e) {
-        std::error_code ec;
-        fs::remove(scratch, ec);
         throw ETableExportException(std::string("Ошибка при экспорте: ") + e.what());
     }
-    std::error_code ec;
-    fs::remove(scratch, ec);
 }
 
 }  // namespace kalvero

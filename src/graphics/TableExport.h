@@ -2,6 +2,7 @@
 // A table of texts (a plug-in's results, as shown) written to a file for other programs: a
 // tab-separated text, or a spreadsheet workbook whose cells that read as numbers are numbers.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,6 +13,11 @@ class ETableExportException : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Writes a workbook at aFileName through a scratch file in the temporary folder, so that a failure
+// never leaves half a file there: aWrite writes and closes the workbook at the path it is given.
+// What aWrite or the copy raises passes on, the scratch file removed.
+void WriteWorkbook(const std::string& aFileName, const std::function<void(const char* aScratch)>& aWrite);
 
 // A cell text as a number when the whole text is one (either decimal separator).
 bool CellNumber(const std::string& aText, double& aValue);

@@ -36,9 +36,6 @@ using app::TPrompt;
 
 namespace {
 
-constexpr double kEnergy = 150e3;  // J/mol
-constexpr double kA = 1e12;        // 1/s
-
 class PluginResultsWindowTest : public TAppTest {
 protected:
     // The Kinetics plug-in installed, the program started, and four runs of a first-order reaction
@@ -51,7 +48,7 @@ protected:
         Start();
         form->resize(1600, 1000);
         app::TfrmDataWindow* last = nullptr;
-        for (const auto& run : SimulateRuns({{1, kEnergy, kA, FirstOrder}}, {5, 10, 20, 40}, 350, 720, 0.2)) {
+        for (const auto& run : FirstOrderRuns()) {
             const std::string file =
                 dir.Str() + "b" + std::to_string(static_cast<int>(run.heatingRate)) + ".dsc";
             SaveExperiment(run, file);
@@ -168,8 +165,7 @@ TEST_F(PluginResultsWindowTest, ShowsTheAnalysisOfTheOpenExperimentsAndPredictsO
         << predicted.toStdString();
     EXPECT_TRUE(predicted.contains("Вязовкин (усовершенствованный): 26,3 сут (")) << predicted.toStdString();
     EXPECT_EQ(predicted.count('\n'), 6);  // the heading and every method
-    const double k = kA * std::exp(-kEnergy / (kinetics::GAS_CONSTANT * 423.15));
-    EXPECT_NEAR(std::log(2.0) / k / 86400, 26.3, 0.05);
+    EXPECT_NEAR(HalfLife(423.15) / 86400, 26.3, 0.05);
     // The fields keep what was entered.
     EXPECT_EQ(Field<QLineEdit>(w, "Температура, °С").text(), "150");
     SaveArtifact(w, "kinetics-prediction");

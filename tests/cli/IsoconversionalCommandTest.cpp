@@ -19,15 +19,9 @@ using nlohmann::json;
 
 namespace {
 
-constexpr double kEnergy = 150e3;  // J/mol
-constexpr double kA = 1e12;        // 1/s
 const std::vector<double> kRates{5, 10, 20, 40};
 // The whole reaction at every rate lies inside it, its ends on the base line.
 const std::string kEffect = "@150C:400C";
-
-double RateConstant(double aKelvin) {
-    return kA * std::exp(-kEnergy / (kinetics::GAS_CONSTANT * aKelvin));
-}
 
 class IsoconversionalCommand : public ::testing::Test {
 protected:
@@ -56,10 +50,6 @@ protected:
             RunCli(opt + "--json plugin Kinetics 'Изоконверсионный анализ'" + aFiles + aOptions);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return r.exitCode == 0 ? json::parse(r.out) : json();
-    }
-
-    static std::vector<kinetics::RKineticRun> FirstOrderRuns() {
-        return SimulateRuns({{1, kEnergy, kA, FirstOrder}}, kRates, 350, 720, 0.2);
     }
 
     TTempDir dir;
@@ -102,7 +92,7 @@ TEST_F(IsoconversionalCommand, RecoversTheEnergyOfAFirstOrderReactionByEveryMeth
     EXPECT_TRUE(middle["vyazovkinR2"].is_null());
     // Kissinger's relation holds exactly at the top of a first-order peak: E and A of the reaction.
     EXPECT_NEAR(r["kissinger"]["E"].get<double>(), 150, 150 * 0.005) << r["kissinger"];
-    EXPECT_NEAR(r["kissinger"]["lnA"].get<double>(), std::log(kA), 0.3) << r["kissinger"];
+    EXPECT_NEAR(r["kissinger"]["lnA"].get<double>(), std::log(kTestPreExponential), 0.3) << r["kissinger"];
     EXPECT_GT(r["kissinger"]["r2"].get<double>(), 0.999);
     EXPECT_TRUE(r["warnings"].empty()) << r["warnings"];
     EXPECT_TRUE(r["prediction"].is_null());
@@ -123,7 +113,7 @@ TEST_F(IsoconversionalCommand, RecoversTheEnergyOfAFirstOrderReactionByEveryMeth
 // only.
 TEST_F(IsoconversionalCommand, PredictsTheIsothermalTimeAndTemperatureOfTheReaction) {
     const std::string files = Files(FirstOrderRuns(), kEffect);
-    const double hold = 150 + 273.15, exact = std::log(2.0) / RateConstant(hold);
+    const double exact = HalfLife(150 + 273.15);
     json r = Analyse(files, " --predict-alpha 0.5 --predict-temperature 150C");
     ASSERT_TRUE(r["prediction"].is_object()) << r;
     const json& time = r["prediction"]["time"];

@@ -55,6 +55,27 @@ std::unique_ptr<TDataClass> MakeRun(double aBeta) {
     return d;
 }
 
+// The Kinetics module installed in a fresh program-data folder and loaded.
+class KineticsPlugin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegistryUtil::SetMachineStoreFile(config->fProgramDataPath + "registry.ini");
+        InstallPlugin(*config, KINETICS_PLUGIN, "TKinetics");
+        host = std::make_unique<TPluginUtil>(config->fApplicationTypeName, &logger);
+        host->LoadPlugins();
+        ASSERT_TRUE(host->GetPluginByName("Kinetics", plugin));
+    }
+    void TearDown() override {
+        host.reset();
+        RegistryUtil::SetMachineStoreFile("");
+    }
+
+    TTestConfig config;
+    TLogger logger{"Kalvero", config->fProgramDataPath, llError};
+    std::unique_ptr<TPluginUtil> host;
+    TPlugin* plugin = nullptr;
+};
+
 }  // namespace
 
 TEST(KissingerFit, RecoversTheActivationEnergyOfExactPoints) {
@@ -74,15 +95,7 @@ TEST(KissingerFit, RecoversTheActivationEnergyOfExactPoints) {
     EXPECT_THROW(KissingerFit(points), EKissingerException);
 }
 
-TEST(KineticsPlugin, FindsTheMainPeaksAndReportsThroughItsParameters) {
-    TTestConfig config;
-    RegistryUtil::SetMachineStoreFile(config->fProgramDataPath + "registry.ini");
-    TLogger logger("Kalvero", config->fProgramDataPath, llError);
-    InstallPlugin(*config, KINETICS_PLUGIN, "TKinetics");
-    TPluginUtil host(config->fApplicationTypeName, &logger);
-    host.LoadPlugins();
-    TPlugin* plugin = nullptr;
-    ASSERT_TRUE(host.GetPluginByName("Kinetics", plugin));
+TEST_F(KineticsPlugin, FindsTheMainPeaksAndReportsThroughItsParameters) {
     EXPECT_EQ(plugin->PluginHelpFileName(), config->fApplicationPath + "plugins/Kinetics.chm");
     ASSERT_EQ(plugin->PluginCommands().size(), 2u);
     EXPECT_EQ(plugin->PluginCommands()[0], "Кинетика по Киссинджеру");
@@ -109,24 +122,14 @@ TEST(KineticsPlugin, FindsTheMainPeaksAndReportsThroughItsParameters) {
     plugin->SetCurrentDataClass(runs[0].get());
     plugin->AddDataClass(runs[0].get());
     EXPECT_THROW(plugin->BeginWork("Кинетика по Киссинджеру"), std::exception);
-    RegistryUtil::SetMachineStoreFile("");
 }
 
 // The isoconversional command of the module: the effects given by range, its results described with
 // the prediction the parameters ask for, the window's buttons answered until the results are let go.
-TEST(KineticsPlugin, DescribesTheIsoconversionalAnalysisAndAnswersItsButtons) {
-    TTestConfig config;
-    RegistryUtil::SetMachineStoreFile(config->fProgramDataPath + "registry.ini");
-    TLogger logger("Kalvero", config->fProgramDataPath, llError);
-    InstallPlugin(*config, KINETICS_PLUGIN, "TKinetics");
-    TPluginUtil host(config->fApplicationTypeName, &logger);
-    host.LoadPlugins();
-    TPlugin* plugin = nullptr;
-    ASSERT_TRUE(host.GetPluginByName("Kinetics", plugin));
+TEST_F(KineticsPlugin, DescribesTheIsoconversionalAnalysisAndAnswersItsButtons) {
     TFakeUiScope ui;
     std::vector<std::unique_ptr<TDataClass>> runs;
-    for (const RKineticRun& run :
-         kalvero::test::SimulateRuns({{1, 150e3, kA, kalvero::test::FirstOrder}}, {5, 10, 20}, 350, 720, 0.2))
+    for (const RKineticRun& run : kalvero::test::FirstOrderRuns({5, 10, 20}))
         runs.push_back(
             kalvero::test::ExperimentOf(run, "b" + std::to_string(static_cast<int>(run.heatingRate))));
     plugin->ClearAllData();
@@ -142,7 +145,7 @@ TEST(KineticsPlugin, DescribesTheIsoconversionalAnalysisAndAnswersItsButtons) {
     EXPECT_EQ(results.title, "Изоконверсионный анализ");
     EXPECT_EQ(results.tables.at(0).rows.size(), 19u);
     // ln 2 / k(423.15 K) in days, on the run at 10 K/min (the middle rate), by every method.
-    const double exact = std::log(2.0) / (kA * std::exp(-150e3 / (GAS_CONSTANT * 423.15)));
+    const double exact = kalvero::test::HalfLife(423.15);
     ASSERT_EQ(results.panels.at(0).lines.size(), 7u);
     EXPECT_EQ(results.panels[0].lines[0],
               "Время достижения α = 0,50 при 150,0 °С (по эксперименту β = 10 К/мин — b10):");
@@ -165,5 +168,4 @@ TEST(KineticsPlugin, DescribesTheIsoconversionalAnalysisAndAnswersItsButtons) {
     EXPECT_THROW(plugin->ResultsAction(results, "fly"), EPluginException);
     plugin->ReleaseResults(results.id);
     EXPECT_THROW(plugin->ResultsAction(results, "predictTemperature"), EPluginException);
-    RegistryUtil::SetMachineStoreFile("");
 }

@@ -24,13 +24,10 @@ using namespace kalvero::test;
 
 namespace {
 
-constexpr double kEnergy = 150e3;  // J/mol
-constexpr double kA = 1e12;        // 1/s
 const std::vector<double> kRates{5, 10, 20, 40};
 
-std::vector<RKineticRun> Reaction() {
-    static const std::vector<RKineticRun> runs =
-        SimulateRuns({{1, kEnergy, kA, FirstOrder}}, kRates, 350, 720, 0.2);
+const std::vector<RKineticRun>& Reaction() {
+    static const std::vector<RKineticRun> runs = FirstOrderRuns(kRates);
     return runs;
 }
 
@@ -289,7 +286,7 @@ TEST_F(KineticsWorkbenchTest, AnalysesWithTheOptionsItIsGiven) {
 // Isothermally at 150 °C a first-order reaction is half-way after ln 2 / k.
 TEST_F(KineticsWorkbenchTest, PredictsWhatItsInputsAsk) {
     TKineticsWorkbench bench = Bench();
-    const double exact = std::log(2.0) / (kA * std::exp(-kEnergy / (GAS_CONSTANT * 423.15)));
+    const double exact = HalfLife(423.15);
     bench.Predict(Inputs({{kInputPredictTemperature, "150 °С"},
                           {kInputPredictRun, "b5.dsc"},
                           {kInputPredictMethod, "Фридман"}}),

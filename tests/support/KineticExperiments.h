@@ -3,6 +3,7 @@
 // equation (KineticCurves.h) as a heat-flow DSC records them, signal = ΔH·m·dα/dt on a sloped base
 // line, made physical experiments in memory or saved as experiment files.
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,23 @@
 #include "support/KineticCurves.h"
 
 namespace kalvero::test {
+
+// The reaction of the workbench's tests: first order, E = 150 kJ/mol, A = 10¹² s⁻¹.
+inline constexpr double kTestEnergy = 150e3;         // J/mol
+inline constexpr double kTestPreExponential = 1e12;  // 1/s
+
+// Its runs from 350 to 720 K, a sample every 0.2 s: at each rate from 5 to 40 K/min the whole
+// reaction, on the base line at both ends.
+inline std::vector<kinetics::RKineticRun> FirstOrderRuns(const std::vector<double>& aRates = {5, 10, 20,
+                                                                                              40}) {
+    return SimulateRuns({{1, kTestEnergy, kTestPreExponential, FirstOrder}}, aRates, 350, 720, 0.2);
+}
+
+// The time it takes at the constant temperature aKelvin to reach α = 0.5: ln 2 / k(T).
+inline double HalfLife(double aKelvin) {
+    return std::log(2.0) /
+           (kTestPreExponential * std::exp(-kTestEnergy / (kinetics::GAS_CONSTANT * aKelvin)));
+}
 
 struct RDscModel {
     double heat = 300;    // J/g released
