@@ -17,6 +17,7 @@
 #include "app/ToolIcons.h"
 #include "data/DataClass.h"
 #include "graphics/PlotInteraction.h"
+#include "import/ImportedRun.h"
 
 class QAction;
 class QActionGroup;
@@ -74,6 +75,9 @@ public:
     void Init(const std::string& aFileName, TPluginUtil* aPluginUtil);
     // Loads an experiment file into channel 0 (errors propagate to the caller, who shows them).
     void LoadFile(const std::string& aFileName, int aFilterIndex);
+    // Makes the experiment of a run imported from aSourceFile (an unsaved experiment named after
+    // it, to be saved as an experiment file); errors propagate, the experiment then as it was.
+    void LoadImported(const TImportedRun& aRun, const std::string& aSourceFile);
     // aFilterIndex: 1 experiment file, 2 BMP picture, 3 TIFF picture, 4 text export.
     void SaveFile(const std::string& aFileName, int aFilterIndex);
 

@@ -130,8 +130,7 @@ void RegisterPluginCommands(CLI::App& aApp, TCliContext& aContext) {
         std::vector<std::pair<int, int>> ranges;  // items of the effects given, {-1, -1} for none
         for (const auto& argument : args->files) {
             const auto [file, range] = FileAndRange(argument);
-            experiments.push_back(std::make_unique<TDataClass>());
-            experiments.back()->LoadFromFile(file, ftDSC, 0);
+            experiments.push_back(LoadExperimentFile(aContext, file));
             ranges.push_back(range.empty() ? std::pair{-1, -1}
                                            : ParseRange(*experiments.back(), range, "FILE@RANGE"));
         }

@@ -91,11 +91,16 @@ void DrawEffectLabels(TDataClass& d, TDataCanvas& c) {
         CurvePoint(d, d.ClipItemIndex(r.top), 0, x, y);
         const std::string text = EffectLabel(r);
         const int tw = c.GetTextWidth(text), th = c.GetTextHeight(text);
-        // Beyond the tip of the effect, inside the graph.
-        const bool up = y > th + 4 * P ? (r.endothermic == d.EndoUp()) : false;
-        const int lx = std::clamp(x - tw / 2, 0, std::max(0, gw - tw));
-        const int ly = std::clamp(up ? y - th - 4 * P : y + 4 * P, 0, std::max(0, gh - th));
-        c.TextOut(lx, ly, text, true);
+        // Beyond the tip of the effect; where the graph leaves no room there, beside the tip.
+        const bool up = r.endothermic == d.EndoUp();
+        int lx = x - tw / 2, ly = up ? y - th - 4 * P : y + 4 * P;
+        if (ly < 0 || ly + th > gh) {
+            lx = x + 8 * P;
+            ly = y - th / 2;
+            if (lx + tw > gw) lx = x - 8 * P - tw;
+        }
+        c.TextOut(std::clamp(lx, 0, std::max(0, gw - tw)), std::clamp(ly, 0, std::max(0, gh - th)), text,
+                  true);
     }
 }
 
