@@ -12,6 +12,17 @@ namespace {
 // Levels closer than this are one.
 constexpr double kSameLevel = 1e-9;
 
+constexpr const char* kInputs[] = {kInputConversionFrom,     kInputConversionTo,   kInputConversionStep,
+                                   kInputConfidence,         kInputMultiStepLimit, kInputAdvancedStep,
+                                   kInputPredictMethod,      kInputPredictRun,     kInputPredictAlpha,
+                                   kInputPredictTemperature, kInputPredictTime};
+
+// The text of input aId, or what an empty one stands for.
+std::string TextOf(const TInputTexts& aInputs, const char* aId) {
+    const std::string text = aInputs(aId);
+    return text.empty() ? DefaultInputText(aId) : text;
+}
+
 // Whether aText names aMethod: its name as the operator reads it or its key.
 bool Names(const std::string& aText, TKineticMethod aMethod) {
     return aText == KineticMethodName(aMethod) || aText == MethodKey(aMethod);
@@ -47,16 +58,13 @@ std::string TKineticsWorkbench::Input(const std::string& aId) const {
     return it != fTexts.end() && !it->second.empty() ? it->second : DefaultInputText(aId);
 }
 
-void TKineticsWorkbench::Remember(const TInputTexts& aInputs, std::initializer_list<const char*> aIds) {
-    for (const char* id : aIds)
+void TKineticsWorkbench::Remember(const TInputTexts& aInputs) {
+    for (const char* id : kInputs)
         fTexts[id] = aInputs(id);
 }
 
 void TKineticsWorkbench::Analyse(const TInputTexts& aInputs) {
-    const auto text = [&](const char* aId) {
-        const std::string t = aInputs(aId);
-        return t.empty() ? DefaultInputText(aId) : t;
-    };
+    const auto text = [&](const char* aId) { return TextOf(aInputs, aId); };
     RKineticsOptions options;
     options.conversions = LevelsBetween(Fraction(text(kInputConversionFrom), kInputConversionFrom),
                                         Fraction(text(kInputConversionTo), kInputConversionTo),
@@ -72,15 +80,11 @@ void TKineticsWorkbench::Analyse(const TInputTexts& aInputs) {
 
     fResult = AnalyseKinetics(fRuns, options);
     fPrediction.reset();
-    Remember(aInputs, {kInputConversionFrom, kInputConversionTo, kInputConversionStep, kInputConfidence,
-                       kInputMultiStepLimit, kInputAdvancedStep});
+    Remember(aInputs);
 }
 
 void TKineticsWorkbench::Predict(const TInputTexts& aInputs, TPredictionKind aKind) {
-    const auto text = [&](const char* aId) {
-        const std::string t = aInputs(aId);
-        return t.empty() ? DefaultInputText(aId) : t;
-    };
+    const auto text = [&](const char* aId) { return TextOf(aInputs, aId); };
     RPredictionSet set;
     set.kind = aKind;
     set.conversion = Fraction(text(kInputPredictAlpha), kInputPredictAlpha);
@@ -119,8 +123,7 @@ void TKineticsWorkbench::Predict(const TInputTexts& aInputs, TPredictionKind aKi
                                    [](const RMethodPrediction& p) { return p.error.empty(); });
     if (made == set.methods.end()) throw EKineticsException(set.methods.front().error);
     fPrediction = std::move(set);
-    Remember(aInputs, {kInputPredictMethod, kInputPredictRun, kInputPredictAlpha, kInputPredictTemperature,
-                       kInputPredictTime});
+    Remember(aInputs);
 }
 
 void TKineticsWorkbench::PredictAsked(const TInputTexts& aInputs) {

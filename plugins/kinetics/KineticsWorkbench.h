@@ -89,7 +89,8 @@ public:
 
 private:
     std::string Input(const std::string& aId) const;
-    void Remember(const TInputTexts& aInputs, std::initializer_list<const char*> aIds);
+    // Every input as entered, for the window to show again.
+    void Remember(const TInputTexts& aInputs);
 
     std::vector<RKineticRun> fRuns;
     std::vector<std::string> fRunWarnings;  // of the effects, shown with the analysis's own

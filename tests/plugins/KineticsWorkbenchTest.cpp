@@ -255,6 +255,10 @@ TEST_F(KineticsWorkbenchTest, AnalysesWithTheOptionsItIsGiven) {
     const double ratio = width(TKineticMethod::kmFriedman, 4) / wide;
     EXPECT_NEAR(ratio, 0.81650 / 4.30265, 0.002);
     EXPECT_EQ(bench.Describe("x").InputValue(kInputConfidence), "0,5");
+    // The window shows again every field as it was entered with the button, the prediction's too.
+    bench.Analyse(Inputs({{kInputPredictTemperature, "150"}}));
+    EXPECT_EQ(bench.Describe("x").InputValue(kInputPredictTemperature), "150");
+    EXPECT_EQ(bench.Describe("x").InputValue(kInputConfidence), "0,95");
     // E of exact data varies by a few tenths of a percent: a limit of 0.01 % calls that multi-step.
     EXPECT_FALSE(FindMethod(bench.Result(), TKineticMethod::kmKissingerAkahiraSunose)->multiStep);
     bench.Analyse(Inputs({{kInputMultiStepLimit, "0,01"}}));
