@@ -94,6 +94,18 @@ protected:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     }
+    // aStart runs a dialog of type T for a window that aClose closes from outside while it runs:
+    // the dialog ends with the window, at once.
+    template <typename T>
+    void ExpectEndedWithItsWindow(const std::function<void()>& aStart, const std::function<void()>& aClose) {
+        const size_t steps = WhileNested<T>(aStart, {[&](QDialog& aDialog) {
+                                                         aClose();
+                                                         EXPECT_FALSE(aDialog.isVisible())
+                                                             << "not cancelled with its window";
+                                                     },
+                                                     [](QDialog& aDialog) { aDialog.reject(); }});
+        EXPECT_EQ(steps, 1u);
+    }
     void ExpectMainWindowWorks() {
         const size_t before = form->DataWindows().size();
         Trigger(*form, "Новое окно");
@@ -113,13 +125,6 @@ void TypeFileName(QDialog& aChooser, const std::string& aFileName) {
     field->setText(QString::fromStdString(aFileName));
 }
 
-// A dialog asked with its own parent ends with the window that asked; whichever way it went,
-// a step that still finds it running ends it and says so.
-void EndIfRunning(QDialog& aDialog) {
-    EXPECT_FALSE(aDialog.isVisible()) << "not cancelled with its window";
-    if (aDialog.isVisible()) aDialog.reject();
-}
-
 }  // namespace
 
 // The dialog frees itself on closing; its folder chooser is its child, on the stack below.
@@ -129,13 +134,8 @@ TEST_F(NestedDialogsTest, SettingsCancelledUnderTheirFolderChooser) {
     QPointer<app::TAppPropsForm> settings = FindChildOf<app::TAppPropsForm>(*form);
     ASSERT_NE(settings, nullptr);
     const QString folder = FindNamed<QLineEdit>(*settings, "Папка по умочанию с файлами данных")->text();
-    const size_t steps = WhileNested<QFileDialog>([&] { Press(*settings, "Обзор..."); },
-                                                  {[&](QDialog& chooser) {
-                                                       Press(*settings, "Отмена");
-                                                       EXPECT_FALSE(chooser.isVisible());
-                                                   },
-                                                   EndIfRunning});
-    EXPECT_EQ(steps, 1u);             // the chooser went with the dialog
+    ExpectEndedWithItsWindow<QFileDialog>([&] { Press(*settings, "Обзор..."); },
+                                          [&] { Press(*settings, "Отмена"); });
     ASSERT_FALSE(settings.isNull());  // freed only once the chooser's code is done
     EXPECT_FALSE(settings->isVisible());
     EXPECT_EQ(FindNamed<QLineEdit>(*settings, "Папка по умочанию с файлами данных")->text(), folder);
@@ -182,14 +182,7 @@ TEST_F(NestedDialogsTest, DataWindowClosedUnderItsPanelsColourChooser) {
     ASSERT_NE(panel, nullptr);
     QPointer<QMdiSubWindow> sub = SubWindowOf(w);
     ASSERT_NE(sub, nullptr);
-    const size_t steps =
-        WhileNested<QColorDialog>([&] { Press(*panel, "Цвет"); }, {[&](QDialog& chooser) {
-                                                                       sub->close();
-                                                                       EXPECT_FALSE(chooser.isVisible());
-                                                                       EXPECT_FALSE(sub.isNull());
-                                                                   },
-                                                                   EndIfRunning});
-    EXPECT_EQ(steps, 1u);
+    ExpectEndedWithItsWindow<QColorDialog>([&] { Press(*panel, "Цвет"); }, [&] { sub->close(); });
     Settle();
     EXPECT_TRUE(sub.isNull());  // the close was put off, not refused
     EXPECT_TRUE(form->DataWindows().empty());
@@ -269,13 +262,7 @@ TEST_F(NestedDialogsTest, DataWindowClosedWhileTheCalibrationDialogMeasuresIt) {
 TEST_F(NestedDialogsTest, DataWindowClosedUnderThePrinterDialog) {
     TfrmDataWindow& w = OpenRun();
     QPointer<QMdiSubWindow> sub = SubWindowOf(w);
-    const size_t steps =
-        WhileNested<QPrintDialog>([&] { Trigger(*form, "Печать"); }, {[&](QDialog& printer) {
-                                                                          sub->close();
-                                                                          EXPECT_FALSE(printer.isVisible());
-                                                                      },
-                                                                      EndIfRunning});
-    EXPECT_EQ(steps, 1u);
+    ExpectEndedWithItsWindow<QPrintDialog>([&] { Trigger(*form, "Печать"); }, [&] { sub->close(); });
     Settle();
     EXPECT_TRUE(sub.isNull());
     ExpectMainWindowWorks();
@@ -289,13 +276,7 @@ TEST_F(NestedDialogsTest, ScanningWindowClosedUnderItsProgramChooser) {
     Trigger(*w, "Сканирование");
     app::TfrmScanControlForm& scan = form->ScanControl();
     ASSERT_TRUE(scan.isVisible());
-    const size_t steps =
-        WhileNested<QFileDialog>([&] { Press(scan, "Загрузить"); }, {[&](QDialog& chooser) {
-                                                                         scan.close();
-                                                                         EXPECT_FALSE(chooser.isVisible());
-                                                                     },
-                                                                     EndIfRunning});
-    EXPECT_EQ(steps, 1u);
+    ExpectEndedWithItsWindow<QFileDialog>([&] { Press(scan, "Загрузить"); }, [&] { scan.close(); });
     Settle();
     EXPECT_FALSE(scan.isVisible());
     ExpectMainWindowWorks();
