@@ -167,8 +167,9 @@ bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd
     std::copy_n(aCopy.dt[WORKCHANNEL_BASE_CURVE].get(), aCopy.count, aCopy.dt[WORKCHANNEL_BASE_LINE].get());
     const int64_t quiet = Round(static_cast<double>(d.frequency));
     if (!(aLimit > 0)) {
-        // The median magnitude of the derivative over the parts: the slope of the base line and
-        // the noise, which effects exceed many times over.
+        // The lower quartile of the derivative's magnitude over the parts: the slope of the base
+        // line and the noise, which effects exceed many times over, even an effect that fills
+        // most of the record.
         std::vector<int32_t> magnitudes;
         for (const auto& [from, to] : aParts) {
             const int step = std::max(1, (to - from + 1) / 100000);
@@ -176,14 +177,13 @@ bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd
                 magnitudes.push_back(
                     static_cast<int32_t>(std::min<int64_t>(std::llabs(first[i]), INT32_MAX)));
         }
-        double median = 1;
+        double quartile = 1;
         if (!magnitudes.empty()) {
-            std::nth_element(magnitudes.begin(),
-                             magnitudes.begin() + static_cast<std::ptrdiff_t>(magnitudes.size() / 2),
-                             magnitudes.end());
-            median = std::max(1, magnitudes[magnitudes.size() / 2]);
+            const auto at = magnitudes.begin() + static_cast<std::ptrdiff_t>(magnitudes.size() / 4);
+            std::nth_element(magnitudes.begin(), at, magnitudes.end());
+            quartile = std::max(1, *at);
         }
-        aLimit = 15 * DETECT_QUIET_FACTOR * median;  // QuietLevel is a fifteenth of the limit
+        aLimit = 15 * DETECT_QUIET_FACTOR * quartile;  // QuietLevel is a fifteenth of the limit
         Log("Base line limit from the derivative: " + std::to_string(aLimit));
     }
     bool found = false;

@@ -41,10 +41,11 @@ struct TDetectLimits {
 // The settings' levels for a recorded experiment (counts of its converter). A physical
 // experiment's readings are of another size: the deviations of the settings stand for a record
 // whose signal spans DETECT_NOMINAL_SPAN counts over the range aFrom … aTo, scaled to this
-// record's span; its base line is quiet where the derivative stays within
-// DETECT_QUIET_FACTOR times its median magnitude, which holds a sloping base line and noise alike.
+// record's span; its base line is quiet where the derivative stays within DETECT_QUIET_FACTOR
+// times the lower quartile of its magnitude, which holds a sloping base line and noise alike,
+// and an effect that fills most of the record.
 inline constexpr double DETECT_NOMINAL_SPAN = 300000;
-inline constexpr double DETECT_QUIET_FACTOR = 3;
+inline constexpr double DETECT_QUIET_FACTOR = 6;
 TDetectLimits DetectLimitsFor(const TDataClass& aData, const TAppConfig& aConfig, int aFrom, int aTo);
 
 // A segment of the temperature program settles this long before detection looks for effects in
