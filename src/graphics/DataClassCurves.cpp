@@ -128,6 +128,7 @@ void TDataClass::DrawGraph() {
         DrawCurves(*this, c);
     }
     DrawPeaks();
+    DrawGlassTransitions(*this, c);
     DrawHighlightedEffect(*this, c);
     DrawEffectLabels(*this, c);
     DrawStatistics(*this);
