@@ -144,8 +144,9 @@ TCrystallinityResult CrystallinityOf(const TDataClass& d, const TCrystallinityRe
 std::vector<TCrystallinityResult> CrystallinityResults(const TDataClass& d) {
     std::vector<TCrystallinityResult> out;
     for (const TCrystallinityRecord& c : d.fEvaluations.crystallinities) {
+        if (!PeakByKey(d, c.meltingPeak) || (!c.coldPeak.empty() && !PeakByKey(d, c.coldPeak)))
+            continue;  // a peak of it is gone
         TCrystallinityResult r = CrystallinityOf(d, c);
-        if (r.meltingPeak == 0) continue;  // its peak is gone
         r.number = static_cast<int>(out.size()) + 1;
         out.push_back(std::move(r));
     }
