@@ -73,7 +73,8 @@ void SaveIfAsked(TDataClass& d, const std::string& aOut) {
 void RegisterEvaluationCommands(CLI::App& aApp, TCliContext& aContext) {
     struct TArgs {
         std::string file, out, range, manual, baseLine, melting, cold, polymer;
-        double stretch = 0.15, molarMass = NAN, lagSlope = NAN, referenceHeat = NAN, share = 1;
+        double stretch = evaluation::GLASS_TRANSITION_STRETCH, molarMass = NAN, lagSlope = NAN,
+               referenceHeat = NAN, share = 1;
     };
     auto args = std::make_shared<TArgs>();
 
@@ -186,14 +187,8 @@ void RegisterEvaluationCommands(CLI::App& aApp, TCliContext& aContext) {
         // The lines of the results list: each effect, then each evaluation.
         for (const TEffectResult& r : EffectResults(*d))
             std::cout << "Пик " << r.number << ": " << EffectLabel(r) << '\n';
-        for (const auto& g : evaluation::GlassTransitionResults(*d))
-            std::cout << evaluation::GlassTransitionCaption(g) << ": "
-                      << evaluation::GlassTransitionSummary(g) << '\n';
-        for (const auto& p : evaluation::PurityResults(*d))
-            std::cout << evaluation::PurityCaption(p) << ": " << evaluation::PuritySummary(p) << '\n';
-        for (const auto& c : evaluation::CrystallinityResults(*d))
-            std::cout << evaluation::CrystallinityCaption(c) << ": " << evaluation::CrystallinitySummary(c)
-                      << '\n';
+        for (const evaluation::TEvaluationRow& row : evaluation::EvaluationRows(*d))
+            std::cout << row.caption << ": " << row.summary << '\n';
     });
 }
 

@@ -46,14 +46,14 @@ std::string PeakLine(const TDataClass& d, const TAppConfig& c, const nlohmann::o
     std::ostringstream line;
     line << j["begX"] << " ... " << j["endX"] << "  top " << j["topX"] << "  onset " << j["onsetX"];
     const std::string t = "  " + c.tempChannelShortName;
-    if (!j["onsetTemp"].is_null()) {
+    if (!j["onsetX"].is_null() && !j["onsetTemp"].is_null()) {
         const int onset = j["onsetX"].get<int>();
         line << t << " onset " << TemperatureText(d, c, d.items[onset][0].tc, onset);
-    }
-    // Without a drawn tangent, the construction's onset where the experiment shows degrees.
-    if (j["onsetX"].is_null() && !j["onsetTemp"].is_null() && d.tempScale == tsDegrees)
+    } else if (!j["onsetTemp"].is_null() && d.tempScale == tsDegrees) {
+        // Without a drawn tangent, the construction's onset where the experiment shows degrees.
         line << t << " onset " << FormatFixed(j["onsetTemp"].get<double>(), c.tempScaleAccuracy) << " "
              << c.tempChannelUnitsName;
+    }
     line << t << " peak " << TemperatureText(d, c, j["topTemp"].get<double>(), p.top);
     if (HeatAvailable(d)) {
         if (std::isfinite(r.heat))

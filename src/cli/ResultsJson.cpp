@@ -51,8 +51,9 @@ TJson PeakToJson(const TDataClass& d, const TPeak& p, const TEffectResult& r) {
     j["effect"] = EffectKey(r.endothermic);
     const bool hasTangent =
         p.cutLines.size() > PEAK_LINE_TANGENT && p.cutLines.back().lineType == CUTLINE_TANGENT;
+    // onsetX and onsetTemp: the drawn tangent's foot where the peak has one (as scripts have
+    // always read them), else the construction's onset, which extrapolatedOnsetTemp always is.
     if (hasTangent) {
-        // The drawn tangent's foot, as the operator reads the onset on the plot.
         const int onset = p.cutLines.back().points.at(0).x;
         j["onsetX"] = onset;
         j["onsetTemp"] =
@@ -61,6 +62,7 @@ TJson PeakToJson(const TDataClass& d, const TPeak& p, const TEffectResult& r) {
         j["onsetX"] = nullptr;
         j["onsetTemp"] = Number(r.onsetTemp);
     }
+    j["extrapolatedOnsetTemp"] = Number(r.onsetTemp);
     long double byTime = 0;
     for (const RPeakAreaValue& e : p.fAreas)
         byTime += e.timeRelatedRawArea;

@@ -153,6 +153,38 @@ std::vector<TCrystallinityResult> CrystallinityResults(const TDataClass& d) {
     return out;
 }
 
+std::vector<TEvaluationRow> EvaluationRows(const TDataClass& d) {
+    std::vector<TEvaluationRow> rows;
+    for (const auto& g : GlassTransitionResults(d))
+        rows.push_back({GlassTransitionCaption(g), GlassTransitionSummary(g), !g.error.empty()});
+    for (const auto& p : PurityResults(d))
+        rows.push_back({PurityCaption(p), PuritySummary(p), !p.error.empty()});
+    for (const auto& c : CrystallinityResults(d))
+        rows.push_back({CrystallinityCaption(c), CrystallinitySummary(c), !c.error.empty()});
+    return rows;
+}
+
+void RemoveEvaluationRow(TDataClass& d, int aRow) {
+    if (aRow < 0) return;
+    TEvaluationRecords& e = d.fEvaluations;
+    const auto eraseFirst = [](auto& aRecords, const auto& aRecord) {
+        const auto it = std::find(aRecords.begin(), aRecords.end(), aRecord);
+        if (it != aRecords.end()) aRecords.erase(it);
+    };
+    size_t row = static_cast<size_t>(aRow);
+    if (row < e.glassTransitions.size()) {
+        e.glassTransitions.erase(e.glassTransitions.begin() + static_cast<std::ptrdiff_t>(row));
+        return;
+    }
+    row -= e.glassTransitions.size();
+    // Purities and crystallinities are listed while their peaks last.
+    const std::vector<TPurityResult> purities = PurityResults(d);
+    if (row < purities.size()) return eraseFirst(e.purities, purities[row].record);
+    row -= purities.size();
+    const std::vector<TCrystallinityResult> crystallinities = CrystallinityResults(d);
+    if (row < crystallinities.size()) eraseFirst(e.crystallinities, crystallinities[row].record);
+}
+
 std::string GlassTransitionCaption(const TGlassTransitionResult& r) {
     return "Стеклование " + std::to_string(r.number);
 }

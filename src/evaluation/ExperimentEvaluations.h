@@ -18,6 +18,9 @@ class TDataClass;
 
 namespace kalvero::evaluation {
 
+// The share of a new construction's range each of its fitted stretches takes.
+inline constexpr double GLASS_TRANSITION_STRETCH = 0.15;
+
 // The construction over the record's stretches, ΔCp from the experiment's signal: a heat flow in
 // mW with the sample mass, a heat flow per mass, or a heat capacity (whose step is ΔCp itself).
 // Point indexes count from the record's item aFirst (the start of the stretch before the step).
@@ -65,6 +68,16 @@ struct TCrystallinityResult {
 // One degree of crystallinity from the heats of its peaks (EffectResults' heats per mass).
 TCrystallinityResult CrystallinityOf(const TDataClass& aData, const TCrystallinityRecord& aRecord);
 std::vector<TCrystallinityResult> CrystallinityResults(const TDataClass& aData);
+
+// The evaluations as the results list shows them, one row each: the glass transitions, then the
+// purities, then the degrees of crystallinity.
+struct TEvaluationRow {
+    std::string caption, summary;
+    bool failed = false;  // the summary says why nothing was computed
+};
+std::vector<TEvaluationRow> EvaluationRows(const TDataClass& aData);
+// Removes the evaluation of row aRow of EvaluationRows (nothing for a row beyond them).
+void RemoveEvaluationRow(TDataClass& aData, int aRow);
 
 // The texts of the results list and the plot: what was evaluated ("Стеклование 1", "Чистота, пик
 // 2") and its result in a line, numbers with the decimal comma.

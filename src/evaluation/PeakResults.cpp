@@ -65,10 +65,10 @@ TEffectResult EffectResultOf(const TDataClass& d, const TPeak& p, int aNumber) {
     } catch (const evaluation::EEvaluationError& e) {
         r.warnings.push_back(e.what());
     }
-    // The onset of the drawn tangent, which the operator may have moved, stands for the peak's.
     const bool hasTangent = p.cutLines.size() > PEAK_LINE_TANGENT &&
                             p.cutLines.back().lineType == CUTLINE_TANGENT && !p.cutLines.back().invalid;
-    if (hasTangent) r.onsetTemp = TempAt(d, p.cutLines.back().points.at(0).x);
+    r.tangentOnsetTemp = hasTangent ? TempAt(d, p.cutLines.back().points.at(0).x) : kNaN;
+    if (!std::isfinite(r.onsetTemp)) r.onsetTemp = r.tangentOnsetTemp;
     r.area = static_cast<double>(p.GetSummaryAreaInRealUnits());
     r.areaUnit = AreaUnit(d);
     r.heat = r.specificHeat = kNaN;

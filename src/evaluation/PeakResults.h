@@ -17,11 +17,13 @@ struct TEffectResult {
     int begX = 0, endX = 0, top = 0;  // items
     // °C, by the construction of ISO 11357-1 (3.3) over the peak's base line (PeakTemperatures.h):
     // Ti and Tf where the curve clearly leaves and rejoins the base line, the extrapolated onset
-    // and endset where the inflectional tangents meet it. The onset is the one of the tangent
-    // drawn on the peak when it has one (the operator may have moved it); the top is that of the
-    // peak's top line (PeakTopTemperature). NaN where the construction finds nothing; without one,
-    // Ti and Tf are the margins.
+    // and endset where the inflectional tangents meet it; the top is that of the peak's top line
+    // (PeakTopTemperature). Without the construction Ti and Tf are the margins, the onset is the
+    // drawn tangent's and the endset NaN.
     double initialTemp = 0, onsetTemp = 0, topTemp = 0, endsetTemp = 0, finalTemp = 0;
+    // °C where the onset tangent drawn on the peak (by detection, and perhaps moved by the
+    // operator) meets its base line; NaN without one.
+    double tangentOnsetTemp = 0;
     double halfWidth = 0;           // K: the width at half height on the temperature axis; NaN when none
     double topTime = 0;             // s
     double area = 0;                // signal unit × s (counts × s for a recorded run without its tables)

@@ -128,7 +128,7 @@ void TDataClass::DrawGraph() {
         DrawCurves(*this, c);
     }
     DrawPeaks();
-    DrawGlassTransitions(*this, c);
+    DrawEvaluations(*this, c);
     DrawHighlightedEffect(*this, c);
     DrawEffectLabels(*this, c);
     DrawStatistics(*this);

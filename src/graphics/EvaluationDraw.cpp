@@ -20,7 +20,7 @@ using evaluation::RDrawing;
 using evaluation::RPoint;
 
 const TColor kConstruction = RGB(200, 0, 120);
-const TColor kFitted = RGB(0, 90, 200);
+const TColor kFitted = RGB(230, 120, 0);  // apart from the curves' blues
 const TColor kGlass = RGB(0, 130, 90);
 
 // Light tints that tell heating, holding and cooling apart without hiding the grid.
@@ -86,6 +86,9 @@ void DrawConstruction(const TDataClass& d, TDataCanvas& c, int aFirst, const RDr
     }
     const TAppConfig& cfg = DataConfig();
     c.SetFont(cfg.display.captionFontName, 9, aColor, 0);
+    // Marks that fall together (the midpoint and the inflection of a symmetric step) keep their
+    // labels apart: a label moves down below any it would cover.
+    std::vector<std::pair<int, int>> placed;  // the labels' left and top
     for (const evaluation::RMark& m : aDrawing.marks) {
         int x = 0, y = 0;
         if (!Screen(d, aFirst, m.at, x, y)) continue;
@@ -93,7 +96,15 @@ void DrawConstruction(const TDataClass& d, TDataCanvas& c, int aFirst, const RDr
         c.SetBrush(bsSolid, aColor);
         c.Ellipse(x - 3 * P, y - 3 * P, x + 3 * P + 1, y + 3 * P + 1, true);
         c.SetBrushStyle(bsClear);
-        c.TextOut(x + 4 * P, y + 2 * P, m.label, true);
+        const int w = c.GetTextWidth(m.label), h = c.GetTextHeight(m.label);
+        int lx = x + 4 * P, ly = y + 2 * P;
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const auto& [px, py] : placed)
+                if (std::abs(px - lx) < w && std::abs(py - ly) < h) ly = py + h, moved = true;
+        }
+        placed.emplace_back(lx, ly);
+        c.TextOut(lx, ly, m.label, true);
     }
 }
 
@@ -158,8 +169,10 @@ void DrawHighlightedEffect(TDataClass& d, TDataCanvas& c) {
     }
 }
 
-void DrawGlassTransitions(TDataClass& d, TDataCanvas& c) {
-    if (d.mode != vm_view_dT_by_time || d.fEvaluations.glassTransitions.empty()) return;
+void DrawEvaluations(TDataClass& d, TDataCanvas& c) {
+    if (d.mode != vm_view_dT_by_time || d.fEvaluations.Empty()) return;
+    for (const evaluation::TPurityResult& p : evaluation::PurityResults(d))
+        if (p.error.empty()) DrawConstruction(d, c, p.first, p.result.drawing, kConstruction);
     const TAppConfig& cfg = DataConfig();
     const int P = c.GetPCM(), gw = c.GetGraphicWidth(), gh = c.GetGraphicHeight();
     for (const evaluation::TGlassTransitionResult& g : evaluation::GlassTransitionResults(d)) {

@@ -21,10 +21,11 @@ void DrawEffectLabels(TDataClass& aData, TDataCanvas& aCanvas);
 // inflectional tangents to the base line, the height at the top, the width at half height, and
 // the marks Ti, Tei, Tp, Tef and Tf.
 void DrawHighlightedEffect(TDataClass& aData, TDataCanvas& aCanvas);
-// Every glass transition of the experiment (dT view over time): its two fitted lines, the tangent,
-// the middle line and the step height, the marks of onset, midpoint, inflection and end, a label,
-// and a handle at each end of the fitted stretches.
-void DrawGlassTransitions(TDataClass& aData, TDataCanvas& aCanvas);
+// The evaluations kept with the experiment (dT view over time): each glass transition's two fitted
+// lines, tangent, middle line and step height, the marks of onset, midpoint, inflection and end, a
+// label, and a handle at each end of the fitted stretches; each purity's first and last fraction
+// melted on its peak (ASTM E928's stretch of the van't Hoff plot).
+void DrawEvaluations(TDataClass& aData, TDataCanvas& aCanvas);
 
 // The screen positions (surface pixels) of the stretch ends' handles, as drawing places them, for
 // the list of draggable points: objID the glass transition, pointID 0 … 3 the end (beforeFrom,

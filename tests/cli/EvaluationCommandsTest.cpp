@@ -132,10 +132,10 @@ TEST_F(CliEvaluations, BaseLinesOfAPeakOnAStep) {
     // at 10 K/min), the top at the centre.
     const double rate = 10.0 / 60, centreT = 30 + rate * kCentre;
     EXPECT_NEAR(sigmoid["topTemp"].get<double>(), centreT, 0.05);
-    EXPECT_NEAR(sigmoid["onsetTemp"].get<double>(), centreT - 2 * kSigma * rate, 0.1);
+    EXPECT_NEAR(sigmoid["extrapolatedOnsetTemp"].get<double>(), centreT - 2 * kSigma * rate, 0.1);
     EXPECT_NEAR(sigmoid["endsetTemp"].get<double>(), centreT + 2 * kSigma * rate, 0.1);
     EXPECT_NEAR(sigmoid["halfWidth"].get<double>(), 2 * std::sqrt(2 * std::log(2.0)) * kSigma * rate, 0.05);
-    EXPECT_LT(sigmoid["initialTemp"].get<double>(), sigmoid["onsetTemp"].get<double>());
+    EXPECT_LT(sigmoid["initialTemp"].get<double>(), sigmoid["extrapolatedOnsetTemp"].get<double>());
     EXPECT_GT(sigmoid["finalTemp"].get<double>(), sigmoid["endsetTemp"].get<double>());
 
     const RCliResult bad = RunCli("--data-dir " + data + " peaks " + ShellQuote(file) + " --baseline curve");
