@@ -31,6 +31,7 @@
 #include "data/RunRecovery.h"
 #include "graphics/DataCanvas.h"
 #include "graphics/PlotSupport.h"
+#include "import/ExperimentImport.h"
 #include "processing/PeakUtils.h"
 #include "processing/RangeEdits.h"
 
@@ -112,15 +113,32 @@ void TfrmDataWindow::LoadFile(const std::string& aFileName, int /*aFilterIndex: 
                                   extension + ")");
     fDataClass->mode = vm_view_dT_by_time;
     fDataClass->LoadFromFile(aFileName, ftDSC, 0);
+    ShowNewContent(aFileName);
+}
+
+void TfrmDataWindow::ShowNewContent(const std::string& aTitle) {
     fDataClass->ResetMargins(true);
     ResetTools();
     Redraw();
     UpdateScrollBars();
     UpdateButtons();
     UpdateViewModeMenu();
-    setWindowTitle(Q(aFileName));
+    setWindowTitle(Q(aTitle));
     UpdateChannels();
     Changed();
+}
+
+void TfrmDataWindow::LoadImported(const TImportedRun& aRun, const std::string& aSourceFile) {
+    if (RefuseWhileAcquiring()) return;
+    std::vector<std::string> warnings;
+    ExperimentFromImport(*fDataClass, aRun, aSourceFile, warnings);
+    fDataClass->SetLoadWarnings(warnings);
+    // Saved as an experiment file beside its source, under the name it is shown with.
+    std::filesystem::path name(aSourceFile);
+    name.replace_extension("." + gConfig->workFileExt);
+    fDataClass->fFileName = name.string();
+    fDataClass->mode = vm_view_dT_by_time;
+    ShowNewContent(name.filename().string());
 }
 
 void TfrmDataWindow::SaveFile(const std::string& aFileName, int aFilterIndex) {

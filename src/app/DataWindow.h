@@ -17,6 +17,7 @@
 #include "app/ToolIcons.h"
 #include "data/DataClass.h"
 #include "graphics/PlotInteraction.h"
+#include "import/ImportedRun.h"
 #include "processing/Peak.h"
 
 class QAction;
@@ -76,6 +77,9 @@ public:
     void Init(const std::string& aFileName, TPluginUtil* aPluginUtil);
     // Loads an experiment file into channel 0 (errors propagate to the caller, who shows them).
     void LoadFile(const std::string& aFileName, int aFilterIndex);
+    // Makes the experiment of a run imported from aSourceFile (an unsaved experiment named after
+    // it, to be saved as an experiment file); errors propagate, the experiment then as it was.
+    void LoadImported(const TImportedRun& aRun, const std::string& aSourceFile);
     // aFilterIndex: 1 experiment file, 2 BMP picture, 3 TIFF picture, 4 text export.
     void SaveFile(const std::string& aFileName, int aFilterIndex);
 
@@ -192,6 +196,9 @@ private:
     void Changed();
 
     void ResizePlot(QSize aSize);
+    // After the experiment was filled anew (a file loaded, a run imported): the whole view, the
+    // window's title, commands and channels.
+    void ShowNewContent(const std::string& aTitle);
     void ResetMargins(bool aCheckRanges);
     // Margins reset, tools released, the picture drawn anew, commands and scroll bars refreshed.
     void ShowWholeView(bool aCheckRanges);

@@ -4,10 +4,14 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -18,6 +22,7 @@
 #include "app/DialogSupport.h"
 #include "app/Dialogs.h"
 #include "app/HelpWindow.h"
+#include "app/ImportDialog.h"
 #include "app/Prompts.h"
 #include "app/QtText.h"
 #include "app/QtUiHooks.h"
@@ -31,6 +36,7 @@
 #include "common/Procs.h"
 #include "data/RunRecovery.h"
 #include "data/Version.h"
+#include "import/ExperimentImport.h"
 #include "plugins/PluginUtil.h"
 
 namespace kalvero::app {
@@ -153,6 +159,51 @@ void TKalveroForm::TakeHandOver(const std::string& aFileName) {
     BringToFront(*this);
     std::error_code ec;
     if (!aFileName.empty() && std::filesystem::is_regular_file(aFileName, ec)) OpenFile(aFileName);
+}
+
+void TKalveroForm::ImportCommand() {
+    if (!fConfig) return;
+    if (const auto chosen = AskOpenFile(
+            this, DialogFolder(),
+            "Текстовые данные (*.txt;*.csv;*.tsv;*.dat;*.asc;*.exp)|*.txt;*.csv;*.tsv;*.dat;*.asc;*.exp|"
+            "Все файлы (*.*)|*"))
+        ImportFile(chosen->fileName);
+}
+
+TImportDialog* TKalveroForm::ImportFile(const std::string& aFileName) {
+    return ShowImportDialog(this, aFileName, [this](const TImportDialog& aDialog) {
+        const std::optional<TImportedRun> run = aDialog.Result();
+        if (!run) return;
+        TfrmDataWindow* window = NewDataWindow();
+        if (!window) return;
+        try {
+            window->LoadImported(*run, aDialog.FileName());
+            UpdateSaveState();
+        } catch (const std::exception& e) {
+            ErrBox(fLogger.get(), kClassName, e.what());
+            if (QMdiSubWindow* sub = SubWindowOf(window)) {
+                window->SetClosingByMain(true);
+                sub->close();
+            }
+        }
+    });
+}
+
+void TKalveroForm::dragEnterEvent(QDragEnterEvent* aEvent) {
+    if (aEvent->mimeData()->hasUrls()) aEvent->acceptProposedAction();
+}
+
+void TKalveroForm::dropEvent(QDropEvent* aEvent) {
+    for (const QUrl& url : aEvent->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        const std::string file = S(url.toLocalFile());
+        if (IsForeignDataFile(file)) {
+            ImportFile(file);
+        } else {
+            OpenFile(file);
+        }
+    }
+    aEvent->acceptProposedAction();
 }
 
 void TKalveroForm::OpenCommand() {

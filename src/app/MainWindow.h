@@ -30,6 +30,7 @@ class TDataClass;
 namespace kalvero::app {
 
 class TfrmDataWindow;
+class TImportDialog;
 class TQtUiHooks;
 class TfrmScanControlForm;
 class TSubsctractionForm;
@@ -74,6 +75,10 @@ public:
 
     // The file commands.
     void OpenCommand();
+    // "Импорт данных...": a text export chosen, shown in the import dialog, imported into a new
+    // window; a file dropped on the window goes the same way (an experiment file opens at once).
+    void ImportCommand();
+    TImportDialog* ImportFile(const std::string& aFileName);
     void Save();
     void SaveAs();
     // Enables Close, Save, Save as, the arrangements, preview and print as the windows are.
@@ -82,6 +87,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
     void showEvent(QShowEvent* aEvent) override;
+    void dragEnterEvent(QDragEnterEvent* aEvent) override;
+    void dropEvent(QDropEvent* aEvent) override;
 
 private:
     void StartUp(const TStartOptions& aOptions);

@@ -24,10 +24,7 @@ namespace kalvero::cli {
 namespace {
 
 std::unique_ptr<TDataClass> Load(TCliContext& aContext, const std::string& aFile) {
-    aContext.Process();
-    auto experiment = std::make_unique<TDataClass>();
-    experiment->LoadFromFile(aFile, ftDSC, 0);
-    return experiment;
+    return LoadExperimentFile(aContext, aFile);
 }
 
 void CheckChannel(const TDataClass& d, int aChannel) {

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "data/DataClass.h"
+#include "import/ExperimentImport.h"
 #include "processing/RangeText.h"
 
 namespace kalvero::cli {
@@ -60,10 +61,11 @@ int ParseItem(const TDataClass& aData, const std::string& aText, const std::stri
     return WithRangeErrors(aOption, [&] { return ItemOf(aData, aText); });
 }
 
-std::unique_ptr<TDataClass> LoadExperimentFile(TCliContext& aContext, const std::string& aFile) {
+std::unique_ptr<TDataClass> LoadExperimentFile(TCliContext& aContext, const std::string& aFile,
+                                               const TImportOptions& aOptions) {
     aContext.Process();
     auto experiment = std::make_unique<TDataClass>();
-    experiment->LoadFromFile(aFile, ftDSC, 0);
+    LoadAnyExperimentFile(*experiment, aFile, aOptions);
     return experiment;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "import/ImportedRun.h"
 #include "system/ProcessContext.h"
 
 namespace CLI {
@@ -55,8 +56,10 @@ std::pair<int, int> ParseRange(const TDataClass& aData, const std::string& aText
 // One item named the same way ("--from 300s").
 int ParseItem(const TDataClass& aData, const std::string& aText, const std::string& aOption);
 
-// An experiment file read for a command, the process context opened first.
-std::unique_ptr<TDataClass> LoadExperimentFile(TCliContext& aContext, const std::string& aFile);
+// An experiment file, or a text export of another instrument, read for a command, the process
+// context opened first.
+std::unique_ptr<TDataClass> LoadExperimentFile(TCliContext& aContext, const std::string& aFile,
+                                               const TImportOptions& aOptions = {});
 
 // Each command adds itself to the application; its callback runs with the shared context.
 void RegisterConfigCommand(CLI::App& aApp, TCliContext& aContext);

@@ -9,6 +9,7 @@
 #include "cli/CliContext.h"
 #include "common/DateTime.h"
 #include "data/DataClass.h"
+#include "import/ExperimentImport.h"
 #include "processing/Segments.h"
 
 namespace kalvero::cli {
@@ -126,27 +127,66 @@ void RegisterExperimentCommands(CLI::App& aApp, TCliContext& aContext) {
         }
     });
 
-    auto* convert = aApp.add_subcommand("convert", "Load an experiment file and save it again");
-    convert->add_option("IN", args->file, "Experiment file to read")->required();
-    convert->add_option("OUT", args->out, "Experiment file to write")->required();
-    convert->add_option("--selection", args->selection, "Save only items A ... B-1 (A:B)");
-    convert->add_option("--add", args->add,
-                        "Experiment file whose channels are added after the first file's");
-    convert->callback([&aContext, args] {
-        const auto d = LoadExperiment(aContext, args->file, ftDSC);
-        if (!args->add.empty()) d->LoadFromFile(args->add, ftDSC, d->GetChannelCount());
-        const bool selection = !args->selection.empty();
-        if (selection) std::tie(d->begXSel, d->endXSel) = ParseItemRange(args->selection);
-        d->SaveToFile(args->out, selection);
-        // What was written: the experiment's own description and channel names, with the item
-        // count and version the file now holds.
-        TDataClass saved;
-        saved.LoadFromFile(args->out, ftDSC, 0);
-        nlohmann::ordered_json j = ExperimentInfo(*d);
-        j["itemCount"] = saved.GetItemCount();
-        j["fileVersion"] = saved.LoadedFileVersion();
-        aContext.Print(j);
-    });
-}
+    struct TImportArgs {
+        std::string file, out, endo, signal;
+        double mass = 0;
+    };
+    auto imp = std::make_shared<TImportArgs>();
+    auto* import =
+        aApp.add_subcommand("import", "Read another instrument's text export into an experiment file");
+    import->add_option("FILE", imp->file, "Text export (delimited, key/value, two-line or #KEY: layout)")
+        ->required();
+    import->add_option("--mass", imp->mass, "Sample mass, mg (overrides the file)")
+        ->check(CLI::PositiveNumber);
+    import
+        ->add_option("--endo", imp->endo, "Direction of endothermic effects: up or down (overrides the file)")
+        ->check(CLI::IsMember({"up", "down"}));
+    import->add_option("--signal", imp->signal, "Column to take as the signal: its name or number from 1");
+    import->add_option("--out", imp->out, "Experiment file to write (*.dsc)")->required();
+    import->callback([&aContext, imp] {
+        aContext.Process();
+    TImportOptions options;
+    if (imp->mass > 0) options.mass = imp->mass;
+    if (!imp->endo.empty()) options.endoUp = imp->endo == "up";
+    options.signalColumn = imp->signal;
+    const TImportedRun run = ImportForeignFile(imp->file, options);
+    TDataClass d;
+    std::vector<std::string> warnings;
+    ExperimentFromImport(d, run, imp->file, warnings);
+    d.SaveToFile(imp->out, false);
+    d.SetLoadWarnings(warnings);
+    nlohmann::ordered_json j = ExperimentInfo(d);
+    j["layout"] = run.layout;
+    j["encoding"] = run.encoding;
+    j["rowsRead"] = run.rowsRead;
+    j["rowsSkipped"] = run.rowsSkipped;
+    j["columns"] = nlohmann::ordered_json::array();
+    for (const TImportedColumn& c : run.columns)
+        j["columns"].push_back({{"name", c.name}, {"unit", c.unit}});
+    j["out"] = imp->out;
+    aContext.Print(j);
+});
+
+auto* convert = aApp.add_subcommand("convert", "Load an experiment file and save it again");
+convert->add_option("IN", args->file, "Experiment file to read")->required();
+convert->add_option("OUT", args->out, "Experiment file to write")->required();
+convert->add_option("--selection", args->selection, "Save only items A ... B-1 (A:B)");
+convert->add_option("--add", args->add, "Experiment file whose channels are added after the first file's");
+convert->callback([&aContext, args] {
+    const auto d = LoadExperiment(aContext, args->file, ftDSC);
+    if (!args->add.empty()) d->LoadFromFile(args->add, ftDSC, d->GetChannelCount());
+    const bool selection = !args->selection.empty();
+    if (selection) std::tie(d->begXSel, d->endXSel) = ParseItemRange(args->selection);
+    d->SaveToFile(args->out, selection);
+    // What was written: the experiment's own description and channel names, with the item
+    // count and version the file now holds.
+    TDataClass saved;
+    saved.LoadFromFile(args->out, ftDSC, 0);
+    nlohmann::ordered_json j = ExperimentInfo(*d);
+    j["itemCount"] = saved.GetItemCount();
+    j["fileVersion"] = saved.LoadedFileVersion();
+    aContext.Print(j);
+});
+}  // namespace kalvero::cli
 
 }  // namespace kalvero::cli

@@ -15,6 +15,7 @@
 #include "common/FileUtil.h"
 #include "common/Globals.h"
 #include "data/DataClass.h"
+#include "data/OpenExport.h"
 #include "evaluation/PeakEvaluation.h"
 #include "graphics/ConversionExport.h"
 #include "graphics/DataCanvas.h"
@@ -32,8 +33,7 @@ std::unique_ptr<TDataClass> LoadForExport(TCliContext& aContext, const std::stri
     aContext.Process();
     if (aMode < vm_view_dT_by_time || aMode > vm_repaint_scan_T_by_time)
         throw ECliError("Неизвестный режим отображения: " + std::to_string(aMode));
-    auto d = std::make_unique<TDataClass>();
-    d->LoadFromFile(aFile, ftDSC, 0);
+    auto d = LoadExperimentFile(aContext, aFile);
     d->mode = static_cast<TCurveMode>(aMode);
     d->ResetMargins(true);
     return d;
@@ -191,12 +191,24 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
     exp->add_option("--digits", args->digits, "Decimals: all or 0 ... 10")
         ->check(CLI::IsMember({"all", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
     exp->add_flag("--no-header", args->noHeader, "Leave out the column names");
+    exp->add_option(
+           "--format", args->format,
+           "text: the curve of the view, as the export dialog writes it (default); csv or json: every "
+           "sample as time (s), temperature (°C) and signal with the description, for other programs")
+        ->check(CLI::IsMember({"text", "csv", "json"}));
     exp->add_option("--conversion", args->conversion,
                     "Write the conversion of peak N instead of the curve: time, temperature, alpha, its rate "
                     "(the peaks the file keeps, else those detection finds)")
         ->check(CLI::PositiveNumber);
     exp->callback([&aContext, args] {
         const auto d = LoadForExport(aContext, args->file, args->mode);
+        if (args->format == "csv" || args->format == "json") {
+            WriteOpenExport(*d, args->out,
+                            args->format == "csv" ? TOpenExportFormat::Csv : TOpenExportFormat::Json);
+            aContext.Print(
+                {{"file", args->out}, {"format", args->format}, {"rows", d->GetItemCount()}, {"columns", 3}});
+            return;
+        }
         const bool workbook = Lower(std::filesystem::path(args->out).extension().string()) == ".xlsx";
         TTxtFileExport e(*d, args->out, workbook);
         if (!args->selection.empty()) {

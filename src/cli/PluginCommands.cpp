@@ -90,8 +90,7 @@ void RegisterPluginCommands(CLI::App& aApp, TCliContext& aContext) {
         }
         std::vector<std::unique_ptr<TDataClass>> experiments;
         for (const auto& file : args->files) {
-            experiments.push_back(std::make_unique<TDataClass>());
-            experiments.back()->LoadFromFile(file, ftDSC, 0);
+            experiments.push_back(LoadExperimentFile(aContext, file));
         }
         plugin->ClearAllData();
         plugin->SetCurrentDataClass(experiments.front().get());

@@ -226,6 +226,8 @@ public:
     // load's warnings are shown in a message box and kept in LastLoadWarnings().
     void LoadFromFile(const std::string& aFileName, TAppFileType aFileType, int aStartChannel);
     const std::vector<std::string>& LastLoadWarnings() const { return fLastLoadWarnings; }
+    // What an import had to assume or leave out, kept as the warnings of the load.
+    void SetLoadWarnings(std::vector<std::string> aWarnings) { fLastLoadWarnings = std::move(aWarnings); }
     // The FileVersion text of the last loaded header (empty for other layouts).
     const std::string& LoadedFileVersion() const { return fLoadedFileVersion; }
 

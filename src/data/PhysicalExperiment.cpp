@@ -70,8 +70,11 @@ void Check(const TPhysicalRun& aRun) {
 
 void FillFromPhysicalRun(TDataClass& d, const TPhysicalRun& aRun, std::vector<std::string>& aWarnings) {
     Check(aRun);
-    const double step = MedianStep(aRun.time);
+    double step = MedianStep(aRun.time);
     const bool keep = StepsAgree(aRun.time, step);
+    // Kept samples take the mean step: times written with few digits ("0.008333 min") round each
+    // step, not the whole record.
+    if (keep) step = (aRun.time.back() - aRun.time.front()) / static_cast<double>(aRun.time.size() - 1);
     const size_t count =
         keep ? aRun.time.size()
              : static_cast<size_t>(std::floor((aRun.time.back() - aRun.time.front()) / step)) + 1;

@@ -243,10 +243,16 @@ void DrawEffectLabels(TDataClass& d, TDataCanvas& c) {
         for (const std::string& line : lines)
             tw = std::max(tw, c.GetTextWidth(line));
         const int lh = c.GetTextHeight(lines.front()), th = lh * static_cast<int>(lines.size());
-        // Beyond the tip of the effect, inside the graph.
-        const bool up = y > th + 4 * P ? (r.endothermic == d.EndoUp()) : false;
-        const int lx = std::clamp(x - tw / 2, 0, std::max(0, gw - tw));
-        const int ly = std::clamp(up ? y - th - 4 * P : y + 4 * P, 0, std::max(0, gh - th));
+        // Beyond the tip of the effect; where the graph leaves no room there, beside the tip.
+        const bool up = r.endothermic == d.EndoUp();
+        int lx = x - tw / 2, ly = up ? y - th - 4 * P : y + 4 * P;
+        if (ly < 0 || ly + th > gh) {
+            lx = x + 8 * P;
+            ly = y - th / 2;
+            if (lx + tw > gw) lx = x - 8 * P - tw;
+        }
+        lx = std::clamp(lx, 0, std::max(0, gw - tw));
+        ly = std::clamp(ly, 0, std::max(0, gh - th));
         for (size_t k = 0; k < lines.size(); ++k)
             c.TextOut(lx, ly + lh * static_cast<int>(k), lines[k], true);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "common/Logger.h"
 #include "common/MathProcs.h"
@@ -165,6 +166,26 @@ bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd
     const TBufferView line = ViewOf(aCopy, WORKCHANNEL_BASE_LINE);
     std::copy_n(aCopy.dt[WORKCHANNEL_BASE_CURVE].get(), aCopy.count, aCopy.dt[WORKCHANNEL_BASE_LINE].get());
     const int64_t quiet = Round(static_cast<double>(d.frequency));
+    if (!(aLimit > 0)) {
+        // The median magnitude of the derivative over the parts: the slope of the base line and
+        // the noise, which effects exceed many times over.
+        std::vector<int32_t> magnitudes;
+        for (const auto& [from, to] : aParts) {
+            const int step = std::max(1, (to - from + 1) / 100000);
+            for (int i = std::max(0, from); i <= to && i < first.Count(); i += step)
+                magnitudes.push_back(
+                    static_cast<int32_t>(std::min<int64_t>(std::llabs(first[i]), INT32_MAX)));
+        }
+        double median = 1;
+        if (!magnitudes.empty()) {
+            std::nth_element(magnitudes.begin(),
+                             magnitudes.begin() + static_cast<std::ptrdiff_t>(magnitudes.size() / 2),
+                             magnitudes.end());
+            median = std::max(1, magnitudes[magnitudes.size() / 2]);
+        }
+        aLimit = 15 * DETECT_QUIET_FACTOR * median;  // QuietLevel is a fifteenth of the limit
+        Log("Base line limit from the derivative: " + std::to_string(aLimit));
+    }
     bool found = false;
     for (const auto& [from, to] : aParts) {
         if (!processing::LayBaseLine(curve, first, line, from, to, aLimit, QuietLevel(aLimit), quiet))

@@ -78,7 +78,7 @@ TDetectLimits DetectLimitsFor(const TDataClass& d, const TAppConfig& c, int aFro
     const double span = std::max(1.0, static_cast<double>(values[hi]) - bottom);
     const double scale = span / DETECT_NOMINAL_SPAN;
     const auto scaled = [scale](double v) { return std::max(1.0, v * scale); };
-    limits.baseLine = scaled(limits.baseLine);
+    limits.baseLine = 0;
     limits.high = static_cast<int>(std::min(scaled(limits.high), 1e9));
     limits.low = static_cast<int>(std::min(scaled(limits.low), 1e9));
     return limits;

@@ -31,17 +31,20 @@ inline constexpr uint8_t TANGENT_DETECT_TYPE_TOUCH = 1;
 enum TThreeStateBoolean : uint8_t { tsTrue = 0, tsFalse = 1, tsUnspecified = 2 };
 
 // The levels of detection in signal readings: the swing of the first derivative that marks an
-// effect for the base line, the deviation from the base line that starts a peak, and the one
-// within which its margins lie.
+// effect for the base line (0: taken from the derivative itself), the deviation from the base line
+// that starts a peak, and the one within which its margins lie.
 struct TDetectLimits {
     double baseLine = 0;
     int high = 0;
     int low = 0;
 };
 // The settings' levels for a recorded experiment (counts of its converter). A physical
-// experiment's readings are of another size: the levels of the settings stand for a record whose
-// signal spans DETECT_NOMINAL_SPAN counts over the range aFrom … aTo, scaled to this record's span.
+// experiment's readings are of another size: the deviations of the settings stand for a record
+// whose signal spans DETECT_NOMINAL_SPAN counts over the range aFrom … aTo, scaled to this
+// record's span; its base line is quiet where the derivative stays within
+// DETECT_QUIET_FACTOR times its median magnitude, which holds a sloping base line and noise alike.
 inline constexpr double DETECT_NOMINAL_SPAN = 300000;
+inline constexpr double DETECT_QUIET_FACTOR = 3;
 TDetectLimits DetectLimitsFor(const TDataClass& aData, const TAppConfig& aConfig, int aFrom, int aTo);
 
 // A segment of the temperature program settles this long before detection looks for effects in

@@ -141,16 +141,15 @@ std::vector<TSegment> FindTemperatureSegments(const float* aTemp, size_t aStride
     for (size_t k = 1; k < runs.size(); ++k) {
         const double a = FitRate(aTemp, aStride, runs[k - 1].begin, runs[k - 1].end, aFrequency);
         const double b = FitRate(aTemp, aStride, runs[k].begin, runs[k].end, aFrequency);
-        const double middle = 0.5 * (a + b);
-        const int64_t lo = std::max(runs[k - 1].begin + 1, runs[k].begin - 2 * half);
-        const int64_t hi = std::min(runs[k].end, runs[k].begin + 2 * half);
+        const double middle = 0.5 * (a + b), side = a - middle;
+        // The classified boundary lies where the rate comes near the next segment's, which a lag
+        // approaches slowly: back to the last item still on the first segment's side of half-way,
+        // or on to it.
         int64_t at = runs[k].begin;
-        for (int64_t i = lo; i <= hi; ++i) {
-            if ((rates[i - 1] - middle) * (rates[i] - middle) <= 0) {
-                at = i;
-                break;
-            }
-        }
+        while (at > runs[k - 1].begin + 1 && (rates[at - 1] - middle) * side < 0)
+            --at;
+        while (at < runs[k].end && (rates[at] - middle) * side > 0)
+            ++at;
         runs[k - 1].end = at - 1;
         runs[k].begin = at;
     }
