@@ -28,8 +28,9 @@ public:
     QSize sizeHint() const override { return {QTableWidget::sizeHint().width(), 110}; }
 };
 
-const char* const kHeader[] = {"№",      "Эффект", "Ti, °С",  "Tнач, °С", "Tпик, °С", "Tкон, °С",
-                               "Tf, °С", "W½, К",  "Площадь", "Q, Дж",    "Q, Дж/г",  "Базовая линия"};
+// The width at half height comes last: scripts read the other columns by their places.
+const char* const kHeader[] = {"№",      "Эффект",  "Ti, °С", "Tнач, °С", "Tпик, °С",      "Tкон, °С",
+                               "Tf, °С", "Площадь", "Q, Дж",  "Q, Дж/г",  "Базовая линия", "W½, К"};
 constexpr int kColumns = static_cast<int>(std::size(kHeader));
 const char* const kEvaluationHeader[] = {"Оценка", "Результат"};
 
@@ -126,18 +127,13 @@ void TResultsList::Refresh(const TDataClass& d) {
     fTable->setRowCount(static_cast<int>(results.size()));
     for (int k = 0; k < static_cast<int>(results.size()); ++k) {
         const TEffectResult& r = results[k];
-        const std::string cells[kColumns] = {std::to_string(r.number),
-                                             EffectCaption(r.endothermic),
-                                             DecimalComma(r.initialTemp, 1),
-                                             DecimalComma(r.onsetTemp, 1),
-                                             DecimalComma(r.topTemp, 1),
-                                             DecimalComma(r.endsetTemp, 1),
-                                             DecimalComma(r.finalTemp, 1),
-                                             DecimalComma(r.halfWidth, 2),
-                                             DecimalComma(r.area, 4) + " " + r.areaUnit,
-                                             DecimalComma(r.heat, 4),
-                                             DecimalComma(r.specificHeat, 2),
-                                             BaseLineCaption(r.baseLine)};
+        const std::string cells[kColumns] = {
+            std::to_string(r.number),       EffectCaption(r.endothermic),
+            DecimalComma(r.initialTemp, 1), DecimalComma(r.onsetTemp, 1),
+            DecimalComma(r.topTemp, 1),     DecimalComma(r.endsetTemp, 1),
+            DecimalComma(r.finalTemp, 1),   DecimalComma(r.area, 4) + " " + r.areaUnit,
+            DecimalComma(r.heat, 4),        DecimalComma(r.specificHeat, 2),
+            BaseLineCaption(r.baseLine),    DecimalComma(r.halfWidth, 2)};
         for (int column = 0; column < kColumns; ++column)
             fTable->setItem(k, column, new QTableWidgetItem(Q(cells[column])));
     }

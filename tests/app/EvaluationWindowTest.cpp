@@ -178,9 +178,9 @@ TEST_F(EvaluationWindowTest, APeaksBaseLineChosenInItsMenuAndItsConversion) {
     EXPECT_GT(std::abs(straight - area), 5);
     const app::TResultsList& list = w.Results();
     ASSERT_EQ(list.RowCount(), 1);
-    EXPECT_EQ(list.Cell(0, 11).toStdString(), "сигмоидальная");
-    EXPECT_EQ(list.Cell(0, 10).toStdString(), "30,00");
-    EXPECT_EQ(list.Cell(0, 7).toStdString(), "4,71");  // 2·√(2 ln 2)·12 s at 10 K/min
+    EXPECT_EQ(list.Cell(0, 10).toStdString(), "сигмоидальная");
+    EXPECT_EQ(list.Cell(0, 9).toStdString(), "30,00");
+    EXPECT_EQ(list.Cell(0, 11).toStdString(), "4,71");  // 2·√(2 ln 2)·12 s at 10 K/min
     // The computed line's ends are not the operator's to drag; the margins still are.
     int baseLinePoints = 0;
     for (const TScreenCoord& e : w.DataClass().coords) {
