@@ -154,8 +154,7 @@ QString TCrystallinityDialog::ResultsText() const {
 }
 
 void ShowCrystallinity(TfrmDataWindow& aWindow, int aPeak) {
-    if (!aWindow.Experiment() || aPeak < 0 || aPeak >= aWindow.DataClass().peaks.GetItemCount()) return;
-    OpenModal(new TCrystallinityDialog(aWindow, aPeak));
+    if (aWindow.PeakAt(aPeak)) OpenModal(new TCrystallinityDialog(aWindow, aPeak));
 }
 
 }  // namespace kalvero::app

@@ -140,9 +140,10 @@ public:
     // one), then redraws; an error is shown and logged.
     void RunPluginCommand(int aPluginIndex, const std::string& aCommand);
 
-    // The standards' evaluations (DataWindowEvaluations.cpp). The peak the last right click was in
-    // (EditPeakNumber), or null.
-    TPeak* EditedPeak() const;
+    // The standards' evaluations (DataWindowEvaluations.cpp). Peak aIndex (from 0) of the
+    // experiment, or null; the peak the last right click was in (EditPeakNumber), or null.
+    TPeak* PeakAt(int aIndex) const;
+    TPeak* EditedPeak() const { return PeakAt(fEditPeakNumber - 1); }
     // The peak's base line of another kind; its area, heat and temperatures follow.
     void SetPeakBaseLine(TPeakBaseLineKind aKind);
     // α and dα/dt of the peak as two new channels.

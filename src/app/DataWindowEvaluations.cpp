@@ -11,10 +11,9 @@
 
 namespace kalvero::app {
 
-TPeak* TfrmDataWindow::EditedPeak() const {
-    if (!fDataClass || fEditPeakNumber <= 0 || fEditPeakNumber > fDataClass->peaks.GetItemCount())
-        return nullptr;
-    return dynamic_cast<TPeak*>(fDataClass->peaks.GetItemByIndex(fEditPeakNumber - 1).value);
+TPeak* TfrmDataWindow::PeakAt(int aIndex) const {
+    if (!fDataClass || aIndex < 0 || aIndex >= fDataClass->peaks.GetItemCount()) return nullptr;
+    return dynamic_cast<TPeak*>(fDataClass->peaks.GetItemByIndex(aIndex).value);
 }
 
 void TfrmDataWindow::SetPeakBaseLine(TPeakBaseLineKind aKind) {

@@ -134,8 +134,7 @@ QString TPurityDialog::ResultsText() const {
 }
 
 void ShowPurity(TfrmDataWindow& aWindow, int aPeak) {
-    if (!aWindow.Experiment() || aPeak < 0 || aPeak >= aWindow.DataClass().peaks.GetItemCount()) return;
-    OpenModal(new TPurityDialog(aWindow, aPeak));
+    if (aWindow.PeakAt(aPeak)) OpenModal(new TPurityDialog(aWindow, aPeak));
 }
 
 }  // namespace kalvero::app

@@ -53,19 +53,31 @@ void SetUpTable(QTableWidget* aTable, const char* const* aHeader, int aColumns, 
     aTable->setAccessibleName(aName);
 }
 
+QString CellOf(const QTableWidget* aTable, int aRow, int aColumn) {
+    const QTableWidgetItem* item = aTable->item(aRow, aColumn);
+    return item ? item->text() : QString();
+}
+
 std::string TableAsText(const QTableWidget* aTable, const char* const* aHeader, int aColumns) {
     std::string text;
     for (int column = 0; column < aColumns; ++column)
         text += std::string(column ? "\t" : "") + aHeader[column];
     text += "\n";
     for (int row = 0; row < aTable->rowCount(); ++row) {
-        for (int column = 0; column < aColumns; ++column) {
-            const QTableWidgetItem* item = aTable->item(row, column);
-            text += (column ? "\t" : "") + (item ? S(item->text()) : std::string());
-        }
+        for (int column = 0; column < aColumns; ++column)
+            text += (column ? "\t" : "") + S(CellOf(aTable, row, column));
         text += "\n";
     }
     return text;
+}
+
+// Row aRow selected, or none for a row beyond the table.
+void SelectRowOf(QTableWidget* aTable, int aRow) {
+    if (aRow < 0 || aRow >= aTable->rowCount()) {
+        aTable->clearSelection();
+    } else {
+        aTable->selectRow(aRow);
+    }
 }
 
 int SelectedRow(const QTableWidget* aTable) {
@@ -158,8 +170,7 @@ int TResultsList::EvaluationCount() const {
 }
 
 QString TResultsList::EvaluationCell(int aRow, int aColumn) const {
-    const QTableWidgetItem* item = fEvaluations->item(aRow, aColumn);
-    return item ? item->text() : QString();
+    return CellOf(fEvaluations, aRow, aColumn);
 }
 
 int TResultsList::SelectedEvaluation() const {
@@ -167,11 +178,7 @@ int TResultsList::SelectedEvaluation() const {
 }
 
 void TResultsList::SelectEvaluation(int aRow) {
-    if (aRow < 0 || aRow >= fEvaluations->rowCount()) {
-        fEvaluations->clearSelection();
-    } else {
-        fEvaluations->selectRow(aRow);
-    }
+    SelectRowOf(fEvaluations, aRow);
 }
 
 int TResultsList::RowCount() const {
@@ -179,8 +186,7 @@ int TResultsList::RowCount() const {
 }
 
 QString TResultsList::Cell(int aRow, int aColumn) const {
-    const QTableWidgetItem* item = fTable->item(aRow, aColumn);
-    return item ? item->text() : QString();
+    return CellOf(fTable, aRow, aColumn);
 }
 
 std::string TResultsList::TableText() const {
@@ -198,11 +204,7 @@ int TResultsList::SelectedEffect() const {
 }
 
 void TResultsList::SelectEffect(int aEffect) {
-    if (aEffect < 0 || aEffect >= fTable->rowCount()) {
-        fTable->clearSelection();
-    } else {
-        fTable->selectRow(aEffect);
-    }
+    SelectRowOf(fTable, aEffect);
 }
 
 }  // namespace kalvero::app

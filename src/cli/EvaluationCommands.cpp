@@ -22,12 +22,6 @@
 namespace kalvero::cli {
 namespace {
 
-std::unique_ptr<TDataClass> Load(TCliContext& aContext, const std::string& aFile) {
-    auto d = LoadExperimentFile(aContext, aFile);
-    d->mode = vm_view_dT_by_time;
-    return d;
-}
-
 // An evaluation that cannot be made is an error in the system's words.
 template <typename F>
 auto Evaluated(F aEvaluate) {
@@ -89,7 +83,7 @@ void RegisterEvaluationCommands(CLI::App& aApp, TCliContext& aContext) {
         ->check(CLI::Range(0.01, 0.45));
     tg->add_option("--out", args->out, "Save the experiment with the glass transition kept");
     tg->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         const auto [a, b] = ParseRange(*d, args->range, "--range");
         const TGlassTransitionRecord record =
             Evaluated([&] { return evaluation::GlassTransitionRecordOver(*d, a, b, args->stretch); });
@@ -112,7 +106,7 @@ void RegisterEvaluationCommands(CLI::App& aApp, TCliContext& aContext) {
     AddBaseLineOption(*purity, args->baseLine);
     purity->add_option("--out", args->out, "Save the experiment with the purity kept");
     purity->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         d->peaks.Clear();
         TPeak& peak = args->manual.empty() ? MeltingPeak(aContext, *d)
                                            : ManualPeak(aContext, *d, args->manual, "--manual");
@@ -147,7 +141,7 @@ void RegisterEvaluationCommands(CLI::App& aApp, TCliContext& aContext) {
     crystallinity->callback([&aContext, args] {
         if (args->polymer.empty() && !std::isfinite(args->referenceHeat))
             throw CLI::ValidationError("--polymer", "нужен --polymer или --reference-heat");
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         TCrystallinityRecord record;
         record.referenceHeat = args->referenceHeat;
         record.polymerShare = args->share;
@@ -179,7 +173,7 @@ void RegisterEvaluationCommands(CLI::App& aApp, TCliContext& aContext) {
     auto* results = aApp.add_subcommand("results", "The peaks and the evaluations an experiment file keeps");
     results->add_option("FILE", args->file, "Experiment file")->required();
     results->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         if (aContext.Options().json) {
             aContext.Print(ResultsToJson(*d));
             return;

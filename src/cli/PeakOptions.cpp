@@ -2,12 +2,19 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/CliContext.h"
 #include "cli/ResultsJson.h"
 #include "data/DataClass.h"
 #include "evaluation/PeakEvaluation.h"
 #include "processing/Peak.h"
 
 namespace kalvero::cli {
+
+std::unique_ptr<TDataClass> LoadSignalOverTime(TCliContext& aContext, const std::string& aFile) {
+    auto d = LoadExperimentFile(aContext, aFile);
+    d->mode = vm_view_dT_by_time;
+    return d;
+}
 
 void AddBaseLineOption(CLI::App& aCommand, std::string& aKey) {
     std::vector<std::string> keys;

@@ -26,12 +26,6 @@
 namespace kalvero::cli {
 namespace {
 
-std::unique_ptr<TDataClass> Load(TCliContext& aContext, const std::string& aFile) {
-    auto d = LoadExperimentFile(aContext, aFile);
-    d->mode = vm_view_dT_by_time;
-    return d;
-}
-
 // A temperature of item aItem (or, for the top, of the peak's maximum) as the operator reads it:
 // in degrees when the experiment shows degrees, else in counts.
 std::string TemperatureText(const TDataClass& d, const TAppConfig& c, double aDegrees, int aItem) {
@@ -89,7 +83,7 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
                     "Give each peak's conversion: time, temperature, alpha and its rate per item");
     peaks->add_option("--out", args->out, "Save the experiment with the peaks found");
     peaks->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         // The peaks the file kept give way to the ones found now.
         d->peaks.Clear();
         TPeakUtils utils(*d, aContext.Process().Config(), gLogger, nullptr);
@@ -132,7 +126,7 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
     smooth->add_option("--to", args->to, "End of the range (default: the last item)");
     smooth->add_option("--out", args->out, "Experiment file to write")->required();
     smooth->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         const TAppConfig& c = aContext.Process().Config();
         const int from = args->from.empty() ? 0 : ParseItem(*d, args->from, "--from");
         const int to = args->to.empty() ? d->GetItemCount() - 1 : ParseItem(*d, args->to, "--to");
@@ -166,7 +160,7 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
     tangent->add_option("--at", args->at, "Item at the middle of the tangent")->required();
     tangent->add_option("--curve", args->curve, "Curve to fit: dt or t")->check(CLI::IsMember({"dt", "t"}));
     tangent->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         if (args->curve == "t") d->mode = vm_view_T_by_time;
         d->AddTangent(args->at);
         if (d->tangents.GetItemCount() == 0) {
