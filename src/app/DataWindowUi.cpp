@@ -301,7 +301,6 @@ void TfrmDataWindow::BuildPlotMenu() {
 
 void TfrmDataWindow::AddPeakMenuItems() {
     QMenu* kinds = fPlotMenu->addMenu("Базовая линия");
-    kinds->menuAction()->setObjectName("baseLineMenu");
     auto* group = new QActionGroup(this);
     for (int k = 0; k < PEAK_BASELINE_KIND_COUNT; ++k) {
         const auto kind = static_cast<TPeakBaseLineKind>(k);
