@@ -27,9 +27,11 @@
 #include "app/MainWindow.h"
 #include "app/PlotView.h"
 #include "app/Prompts.h"
+#include "app/ResultsList.h"
 #include "app/ScanControlForm.h"
 #include "app/TxtFileExportForm.h"
 #include "common/FileUtil.h"
+#include "evaluation/ExperimentEvaluations.h"
 #include "graphics/PlotInteraction.h"
 #include "graphics/PreviewFunc.h"
 #include "graphics/TxtFileExport.h"
@@ -92,6 +94,23 @@ void BM_DataWindowRedraw(benchmark::State& state) {
         Frame(w);
 }
 BENCHMARK(BM_DataWindowRedraw)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+
+// A glass transition's stretch end dropped on a long record, as the operator drags it: the
+// construction made again over its 500 000 items, the plot drawn and the results listed.
+void BM_DataWindowGlassTransitionDrag(benchmark::State& state) {
+    app::TfrmDataWindow& w = Window(static_cast<size_t>(state.range(0)));
+    TDataClass& d = w.DataClass();
+    d.fEvaluations.glassTransitions = {{4'500'000, 4'575'000, 4'925'000, 5'000'000}};
+    int step = 0;
+    for (auto _ : state) {
+        evaluation::MoveGlassTransitionEnd(d.fEvaluations.glassTransitions[0], 1,
+                                           4'575'000 + (++step % 2) * 1000, d.GetItemCount());
+        Frame(w);
+        w.Results().Refresh(d);
+    }
+    d.fEvaluations.Clear();
+}
+BENCHMARK(BM_DataWindowGlassTransitionDrag)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 
 // Twenty steps of the "narrow X" button from the whole record, each drawn.
 void BM_DataWindowZoomSteps(benchmark::State& state) {

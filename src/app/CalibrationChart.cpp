@@ -25,6 +25,7 @@ QRectF ExtentOf(const RChartData& aData) {
     };
     take(aData.curve);
     take(aData.points);
+    take(aData.filled);
     if (x0 > x1) return QRectF(0, 0, 1, 1);
     if (x1 - x0 <= 0) x0 -= 0.5, x1 += 0.5;
     const double pad = y1 - y0 > 0 ? (y1 - y0) * 0.05 : std::max(std::fabs(y0) * 0.05, 0.5);
@@ -72,6 +73,9 @@ void TCalibrationChart::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::white);
     for (const auto& [x, y] : fData.points)
         if (std::isfinite(x) && std::isfinite(y)) p.drawEllipse(map(x, y), 4, 4);
+    p.setBrush(kPointColor);
+    for (const auto& [x, y] : fData.filled)
+        if (std::isfinite(x) && std::isfinite(y)) p.drawEllipse(map(x, y), 3, 3);
     DrawDragRect(p);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The chart of a calibration table: its conversion as a curve and its reference points as marks,
-// under the table's title and axis titles. A rectangle dragged to the right and down zooms into
-// it; one dragged to the left or up shows everything again.
+// under the table's title and axis titles; any other curve with points (and a second set of points,
+// drawn filled) alike. A rectangle dragged to the right and down zooms into it; one dragged to the
+// left or up shows everything again.
 
 #include "app/ZoomChart.h"
 #include "calibration/CalibrationGrid.h"

@@ -273,12 +273,13 @@ void TfrmDataWindow::UpdateButtons() {
     };
     switch (fDataClass->mode) {
         case vm_view_T_by_time:
-            disable({cmd::kDetectAll, cmd::kDetectRange, cmd::kSubtract, cmd::kManualPeak, cmd::kDeletePeak});
+            disable({cmd::kDetectAll, cmd::kDetectRange, cmd::kSubtract, cmd::kManualPeak, cmd::kDeletePeak,
+                     cmd::kGlassTransition});
             break;
         case vm_view_dT_by_temp:
         case vm_view_dt_and_temp_by_time:
             disable({cmd::kMarkerSet, cmd::kMarkerDelete, cmd::kDetectAll, cmd::kDetectRange, cmd::kTangent1,
-                     cmd::kTangent2, cmd::kTangentDelete, cmd::kSubtract});
+                     cmd::kTangent2, cmd::kTangentDelete, cmd::kSubtract, cmd::kGlassTransition});
             disablePlotMenu();
             break;
         case vm_scan_dT_by_time:
@@ -286,7 +287,8 @@ void TfrmDataWindow::UpdateButtons() {
         case vm_scan_dT_by_temp:
             fStatusState->setText("Идёт сканирование...");
             disable({cmd::kTangent1, cmd::kTangent2, cmd::kTangentDelete, cmd::kProperties, cmd::kExcel,
-                     cmd::kSubtract, cmd::kStatistics, cmd::kMarkerList, cmd::kDetectAll, cmd::kDetectRange});
+                     cmd::kSubtract, cmd::kStatistics, cmd::kMarkerList, cmd::kDetectAll, cmd::kDetectRange,
+                     cmd::kGlassTransition});
             if (fChannelPanel) fChannelPanel->SetScanning(true);
             for (const RViewModeItem& item : fViewModeItems)
                 if (item.view == vm_view_dt_and_temp_by_time) item.action->setEnabled(false);
@@ -296,8 +298,11 @@ void TfrmDataWindow::UpdateButtons() {
         default:
             break;
     }
-    // Without a peak under the last right click there is nothing to delete.
+    // Without a peak under the last right click there is nothing to delete or evaluate.
     if (fDeletePeakItem && fEditPeakNumber == 0) fDeletePeakItem->setEnabled(false);
+    if (fEditPeakNumber == 0)
+        for (QAction* item : fPeakItems)
+            item->setEnabled(false);
 }
 
 void TfrmDataWindow::UpdateChannels() {

@@ -18,6 +18,7 @@
 #include "data/DataClass.h"
 #include "graphics/PlotInteraction.h"
 #include "import/ImportedRun.h"
+#include "processing/Peak.h"
 
 class QAction;
 class QActionGroup;
@@ -62,7 +63,8 @@ enum TWorkMode : uint8_t {
     WM_CUT_DATA,
     WM_DETECT_PEAKS,
     WM_SELECT_FOR_MOVE,
-    WM_DEBUG
+    WM_DEBUG,
+    WM_GLASS_TRANSITION
 };
 
 class TfrmDataWindow : public QMainWindow {
@@ -138,6 +140,18 @@ public:
     // one), then redraws; an error is shown and logged.
     void RunPluginCommand(int aPluginIndex, const std::string& aCommand);
 
+    // The standards' evaluations (DataWindowEvaluations.cpp). Peak aIndex (from 0) of the
+    // experiment, or null; the peak the last right click was in (EditPeakNumber), or null.
+    TPeak* PeakAt(int aIndex) const;
+    TPeak* EditedPeak() const { return PeakAt(fEditPeakNumber - 1); }
+    // The peak's base line of another kind; its area, heat and temperatures follow.
+    void SetPeakBaseLine(TPeakBaseLineKind aKind);
+    // α and dα/dt of the peak as two new channels.
+    void AddConversionChannels();
+    // The evaluations changed (kept, removed, their stretches moved): the picture and the results
+    // follow, the experiment has unsaved changes.
+    void EvaluationsChanged();
+
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
     void keyPressEvent(QKeyEvent* aEvent) override;
@@ -152,6 +166,7 @@ private:
     void BuildViewOptions();
     void BuildDocks();
     void AddPluginMenuItems();
+    void AddPeakMenuItems();
     QAction* Tool(const std::string& aCaption, TToolIcon aIcon, TWorkMode aWork, TModifyMode aGesture,
                   const std::string& aHint = "");
     QAction* PlotMenuTool(const std::string& aCaption, TWorkMode aWork);
@@ -247,6 +262,10 @@ private:
     };
     std::vector<RPluginItem> fPluginItems;
     QAction* fDeletePeakItem = nullptr;
+    // The plot-menu items on the peak under the right click, enabled only there; the base-line
+    // kinds in their order (TPeakBaseLineKind).
+    std::vector<QAction*> fPeakItems;
+    std::vector<QAction*> fBaseLineItems;
 
     friend class TChannelPanel;
 };
@@ -276,6 +295,10 @@ inline constexpr const char* kOpenChannel = "openChannel";
 inline constexpr const char* kChannelPanel = "channelPanel";
 inline constexpr const char* kManualPeak = "manualPeak";
 inline constexpr const char* kDeletePeak = "deletePeak";
+inline constexpr const char* kGlassTransition = "glassTransition";
+inline constexpr const char* kConversion = "conversion";
+inline constexpr const char* kPurity = "purity";
+inline constexpr const char* kCrystallinity = "crystallinity";
 inline constexpr const char* kWidenX = "widenX";
 inline constexpr const char* kNarrowX = "narrowX";
 inline constexpr const char* kWidenY = "widenY";

@@ -15,6 +15,7 @@
 #include "common/Globals.h"
 #include "common/MsgBoxes.h"
 #include "common/UiHooks.h"
+#include "evaluation/ExperimentEvaluations.h"
 #include "graphics/DataCanvas.h"
 #include "plugins/PluginUtil.h"
 #include "processing/PeakUtils.h"
@@ -102,6 +103,14 @@ void TfrmDataWindow::RunStripCommand() {
             derivative(true);
             break;
         case WM_DEBUG:
+            ResetTools();
+            break;
+        case WM_GLASS_TRANSITION:
+            // The construction's stretches are a share of the strip each; dragging their ends
+            // sets them as the operator wants.
+            d.fEvaluations.glassTransitions.push_back(
+                evaluation::GlassTransitionRecordOver(d, x1, x2, evaluation::GLASS_TRANSITION_STRETCH));
+            d.fHasUnsavedChanges = true;
             ResetTools();
             break;
         default:

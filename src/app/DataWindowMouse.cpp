@@ -178,11 +178,17 @@ void TfrmDataWindow::RightClick(QPoint aPos) {
     fPlot->SetRubberBand({});
     fEditPeakNumber = 0;
     fDeletePeakItem->setEnabled(false);
+    for (QAction* item : fPeakItems)
+        item->setEnabled(false);
     UpdatePluginMenu(false);
     int peak = 0;
     if (PeakUnderItem(PixelToItem(*fDataClass, *fDataCanvas, aPos.x()), peak)) {
         fEditPeakNumber = peak + 1;
-        fDeletePeakItem->setEnabled(fPlotMenuEnabled && fDataClass->mode != vm_view_T_by_time);
+        const bool editable = fPlotMenuEnabled && fDataClass->mode != vm_view_T_by_time;
+        fDeletePeakItem->setEnabled(editable);
+        for (QAction* item : fPeakItems)
+            item->setEnabled(editable);
+        if (const TPeak* p = EditedPeak()) fBaseLineItems.at(p->baseLineKind)->setChecked(true);
         UpdatePluginMenu(true);
     }
     fPlotMenu->popup(fPlot->mapToGlobal(aPos));

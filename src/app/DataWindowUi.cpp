@@ -24,6 +24,7 @@
 #include "app/QtText.h"
 #include "app/ResultsList.h"
 #include "common/Globals.h"
+#include "evaluation/ExperimentEvaluations.h"
 #include "graphics/DataCanvas.h"
 #include "plugins/PluginUtil.h"
 
@@ -156,6 +157,8 @@ void TfrmDataWindow::BuildActions() {
                                         WM_DETECT_PEAKS, MM_VERTAREA_SELECT);
     fCommands[cmd::kStatistics] =
         Tool("Статистика (Min, Max, Среднее)", TToolIcon::Statistics, WM_CALC_INFO, MM_VERTAREA_SELECT);
+    fCommands[cmd::kGlassTransition] =
+        Tool("Стеклование", TToolIcon::GlassTransition, WM_GLASS_TRANSITION, MM_VERTAREA_SELECT);
 
     auto command = [this](const char* aName, const std::string& aCaption, TToolIcon aIcon,
                           std::function<void()> aRun) {
@@ -248,7 +251,7 @@ void TfrmDataWindow::BuildToolBar() {
     add({cmd::kZoom});
     add({cmd::kMarkerSet, cmd::kMarkerDelete, cmd::kMarkerList});
     add({cmd::kTangent1, cmd::kTangent2, cmd::kTangentDelete});
-    add({cmd::kDetectAll, cmd::kDetectRange, cmd::kStatistics, cmd::kResults});
+    add({cmd::kDetectAll, cmd::kDetectRange, cmd::kGlassTransition, cmd::kStatistics, cmd::kResults});
     add({cmd::kUndo, cmd::kRedraw});
     add({cmd::kScan, cmd::kSubtract, cmd::kExcel, cmd::kProperties});
     add({cmd::kOpenChannel, cmd::kChannelPanel});
@@ -282,6 +285,7 @@ void TfrmDataWindow::BuildPlotMenu() {
     fDeletePeakItem->setVisible(c.usePeakCalculation);
     fPlotMenu->addAction(manual);
     fPlotMenu->addAction(fDeletePeakItem);
+    AddPeakMenuItems();
     fPlotMenu->addSeparator();
     fPlotMenu->addAction(PlotMenuTool("Сглаживание усреднением", WM_SMOOTH_AVERAGE));
     fPlotMenu->addAction(PlotMenuTool("Сглаживание медианой", WM_SMOOTH_MEDIAN));
@@ -293,6 +297,36 @@ void TfrmDataWindow::BuildPlotMenu() {
     fPlotMenu->addAction(PlotMenuTool("Первая производная", WM_FIRST_DERIVATIVE));
     fPlotMenu->addAction(PlotMenuTool("Вторая производная", WM_SECOND_DERIVATIVE));
     if (c.debugMode) fPlotMenu->addAction(PlotMenuTool("Debug", WM_DEBUG));
+}
+
+void TfrmDataWindow::AddPeakMenuItems() {
+    QMenu* kinds = fPlotMenu->addMenu("Базовая линия");
+    auto* group = new QActionGroup(this);
+    for (int k = 0; k < PEAK_BASELINE_KIND_COUNT; ++k) {
+        const auto kind = static_cast<TPeakBaseLineKind>(k);
+        QAction* item =
+            MakeAction(this, PeakBaseLineCaption(kind), "", [this, kind] { SetPeakBaseLine(kind); });
+        item->setCheckable(true);
+        group->addAction(item);
+        kinds->addAction(item);
+        fBaseLineItems.push_back(item);
+    }
+    const auto peakItem = [this](const char* aName, const std::string& aCaption, std::function<void()> aRun) {
+        QAction* item = MakeAction(this, aCaption, "", std::move(aRun));
+        fCommands[aName] = item;
+        fPlotMenu->addAction(item);
+        return item;
+    };
+    fPeakItems = {
+        kinds->menuAction(),
+        peakItem(cmd::kConversion, "Степень превращения", [this] { AddConversionChannels(); }),
+        peakItem(cmd::kPurity, "Чистота (Вант-Гофф)...", [this] { ShowPurity(*this, fEditPeakNumber - 1); }),
+        peakItem(cmd::kCrystallinity, "Степень кристалличности...",
+                 [this] { ShowCrystallinity(*this, fEditPeakNumber - 1); })};
+    for (QAction* item : fPeakItems) {
+        item->setVisible(gConfig->usePeakCalculation);
+        fPlotMenuItems.push_back(item);
+    }
 }
 
 void TfrmDataWindow::AddPluginMenuItems() {
@@ -353,6 +387,10 @@ void TfrmDataWindow::BuildDocks() {
         Redraw();
     };
     fResultsList->onLabelsShown = [this](bool aOn) { fCommands.at(cmd::kEffectLabels)->setChecked(aOn); };
+    fResultsList->onRemoveEvaluation = [this](int aRow) {
+        evaluation::RemoveEvaluationRow(*fDataClass, aRow);
+        EvaluationsChanged();
+    };
 }
 
 void TfrmDataWindow::ToggleChannelPanel(bool aShow) {

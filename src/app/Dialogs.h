@@ -32,6 +32,9 @@ void PrintExperiment(TfrmDataWindow& aWindow);
 void ShowScanControl(TfrmDataWindow& aWindow);
 // "Вычитание данных": the subtraction dialog bound to the window.
 void ShowSubtraction(TfrmDataWindow& aWindow);
+// "Чистота (Вант-Гофф)..." and "Степень кристалличности..." on peak aPeak (from 0) of the window.
+void ShowPurity(TfrmDataWindow& aWindow, int aPeak);
+void ShowCrystallinity(TfrmDataWindow& aWindow, int aPeak);
 // The program's help at a topic (empty: its contents): the book that the settings' help file
 // stands for (HelpWindow.h).
 void ShowHelp(QWidget* aParent, const std::string& aTopic);

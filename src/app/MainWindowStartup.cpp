@@ -156,7 +156,8 @@ void TKalveroForm::BuildMenus() {
     fFileMenu = menuBar()->addMenu("&Файл");
     fFileMenu->addAction(action("new", "&Новое окно", "Создать новое окно", [this] { NewDataWindow(); }));
     fFileMenu->addAction(action("open", "Открыть файл", "Открыть файл", [this] { OpenCommand(); }));
-    fFileMenu->addAction(action("import", "Импорт данных...", "Импорт данных другого прибора из текстового файла",
+    fFileMenu->addAction(action("import", "Импорт данных...",
+                                "Импорт данных другого прибора из текстового файла",
                                 [this] { ImportCommand(); }));
     fFileMenu->addAction(action("close", "&Закрыть", "", [this] {
         if (QMdiSubWindow* active = fMdiArea->activeSubWindow()) active->close();

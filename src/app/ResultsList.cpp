@@ -7,56 +7,123 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "app/QtText.h"
 #include "data/DataClass.h"
+#include "evaluation/ExperimentEvaluations.h"
 #include "evaluation/PeakResults.h"
+#include "processing/Peak.h"
 
 namespace kalvero::app {
 namespace {
 
-const char* const kHeader[] = {"№",      "Эффект",  "Ti, °С", "Tнач, °С", "Tпик, °С",     "Tкон, °С",
-                               "Tf, °С", "Площадь", "Q, Дж",  "Q, Дж/г",  "Базовая линия"};
+// A table that asks for the height of a few rows: the two tables share the dock under the plot,
+// which keeps most of the window.
+class TCompactTable : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+    QSize sizeHint() const override { return {QTableWidget::sizeHint().width(), 110}; }
+};
+
+// The width at half height comes last: scripts read the other columns by their places.
+const char* const kHeader[] = {"№",      "Эффект",  "Ti, °С", "Tнач, °С", "Tпик, °С",      "Tкон, °С",
+                               "Tf, °С", "Площадь", "Q, Дж",  "Q, Дж/г",  "Базовая линия", "W½, К"};
 constexpr int kColumns = static_cast<int>(std::size(kHeader));
+const char* const kEvaluationHeader[] = {"Оценка", "Результат"};
 
 std::string BaseLineCaption(const std::string& aKey) {
-    if (aKey == "line") return "прямая";
-    return aKey;
+    const auto kind = PeakBaseLineFromKey(aKey);
+    return kind ? QString(PeakBaseLineCaption(*kind)).toLower().toStdString() : aKey;
+}
+
+void SetUpTable(QTableWidget* aTable, const char* const* aHeader, int aColumns, const char* aName) {
+    aTable->setColumnCount(aColumns);
+    QStringList header;
+    for (int k = 0; k < aColumns; ++k)
+        header << aHeader[k];
+    aTable->setHorizontalHeaderLabels(header);
+    aTable->verticalHeader()->hide();
+    aTable->horizontalHeader()->setStretchLastSection(true);
+    aTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    aTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    aTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    aTable->setAccessibleName(aName);
+}
+
+QString CellOf(const QTableWidget* aTable, int aRow, int aColumn) {
+    const QTableWidgetItem* item = aTable->item(aRow, aColumn);
+    return item ? item->text() : QString();
+}
+
+std::string TableAsText(const QTableWidget* aTable, const char* const* aHeader, int aColumns) {
+    std::string text;
+    for (int column = 0; column < aColumns; ++column)
+        text += std::string(column ? "\t" : "") + aHeader[column];
+    text += "\n";
+    for (int row = 0; row < aTable->rowCount(); ++row) {
+        for (int column = 0; column < aColumns; ++column)
+            text += (column ? "\t" : "") + S(CellOf(aTable, row, column));
+        text += "\n";
+    }
+    return text;
+}
+
+// Row aRow selected, or none for a row beyond the table.
+void SelectRowOf(QTableWidget* aTable, int aRow) {
+    if (aRow < 0 || aRow >= aTable->rowCount()) {
+        aTable->clearSelection();
+    } else {
+        aTable->selectRow(aRow);
+    }
+}
+
+int SelectedRow(const QTableWidget* aTable) {
+    const auto rows = aTable->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
 }
 
 }  // namespace
 
 TResultsList::TResultsList(QWidget* aParent)
     : QWidget(aParent),
-      fTable(new QTableWidget(this)),
+      fTable(new TCompactTable(this)),
+      fEvaluations(new TCompactTable(this)),
       fCopy(new QPushButton("Копировать", this)),
+      fRemove(new QPushButton("Удалить оценку", this)),
       fLabels(new QCheckBox("Подписи на графике", this)) {
-    fTable->setColumnCount(kColumns);
-    QStringList header;
-    for (const char* h : kHeader)
-        header << h;
-    fTable->setHorizontalHeaderLabels(header);
-    fTable->verticalHeader()->hide();
-    fTable->horizontalHeader()->setStretchLastSection(true);
-    fTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    fTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    fTable->setSelectionMode(QAbstractItemView::SingleSelection);
-    fTable->setAccessibleName("Результаты");
+    SetUpTable(fTable, kHeader, kColumns, "Результаты");
+    SetUpTable(fEvaluations, kEvaluationHeader, 2, "Оценки");
+    fEvaluations->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     fCopy->setAccessibleName("Копировать");
     fCopy->setToolTip("Копировать таблицу результатов");
+    fRemove->setAccessibleName("Удалить оценку");
+    fRemove->setEnabled(false);
     fLabels->setAccessibleName("Подписи на графике");
     fLabels->setChecked(true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(fCopy);
     buttons->addWidget(fLabels);
+    buttons->addWidget(fRemove);
     buttons->addStretch();
+    // The effects over the evaluations, each as wide as the dock: the effects' columns are many.
+    auto* tables = new QSplitter(Qt::Vertical, this);
+    tables->addWidget(fTable);
+    tables->addWidget(fEvaluations);
+    tables->setStretchFactor(0, 3);
+    tables->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(buttons);
-    layout->addWidget(fTable);
+    layout->addWidget(tables);
     connect(fCopy, &QPushButton::clicked, this, [this] { CopyTable(); });
+    connect(fRemove, &QPushButton::clicked, this, [this] {
+        if (onRemoveEvaluation && SelectedEvaluation() >= 0) onRemoveEvaluation(SelectedEvaluation());
+    });
+    connect(fEvaluations, &QTableWidget::itemSelectionChanged, this,
+            [this] { fRemove->setEnabled(SelectedEvaluation() >= 0); });
     connect(fLabels, &QCheckBox::toggled, this, [this](bool aOn) {
         if (onLabelsShown) onLabelsShown(aOn);
     });
@@ -78,13 +145,40 @@ void TResultsList::Refresh(const TDataClass& d) {
             DecimalComma(r.topTemp, 1),     DecimalComma(r.endsetTemp, 1),
             DecimalComma(r.finalTemp, 1),   DecimalComma(r.area, 4) + " " + r.areaUnit,
             DecimalComma(r.heat, 4),        DecimalComma(r.specificHeat, 2),
-            BaseLineCaption(r.baseLine)};
+            BaseLineCaption(r.baseLine),    DecimalComma(r.halfWidth, 2)};
         for (int column = 0; column < kColumns; ++column)
             fTable->setItem(k, column, new QTableWidgetItem(Q(cells[column])));
     }
     if (selected >= 0 && selected < fTable->rowCount()) fTable->selectRow(selected);
     const QSignalBlocker blockLabels(fLabels);
     fLabels->setChecked(d.fShowEffectLabels);
+
+    const QSignalBlocker blockEvaluations(fEvaluations);
+    const std::vector<evaluation::TEvaluationRow> rows = evaluation::EvaluationRows(d);
+    fEvaluations->setRowCount(static_cast<int>(rows.size()));
+    for (int k = 0; k < static_cast<int>(rows.size()); ++k) {
+        fEvaluations->setItem(k, 0, new QTableWidgetItem(Q(rows[k].caption)));
+        auto* result = new QTableWidgetItem(Q(rows[k].summary));
+        if (rows[k].failed) result->setForeground(Qt::red);
+        fEvaluations->setItem(k, 1, result);
+    }
+    fRemove->setEnabled(SelectedEvaluation() >= 0);
+}
+
+int TResultsList::EvaluationCount() const {
+    return fEvaluations->rowCount();
+}
+
+QString TResultsList::EvaluationCell(int aRow, int aColumn) const {
+    return CellOf(fEvaluations, aRow, aColumn);
+}
+
+int TResultsList::SelectedEvaluation() const {
+    return SelectedRow(fEvaluations);
+}
+
+void TResultsList::SelectEvaluation(int aRow) {
+    SelectRowOf(fEvaluations, aRow);
 }
 
 int TResultsList::RowCount() const {
@@ -92,20 +186,12 @@ int TResultsList::RowCount() const {
 }
 
 QString TResultsList::Cell(int aRow, int aColumn) const {
-    const QTableWidgetItem* item = fTable->item(aRow, aColumn);
-    return item ? item->text() : QString();
+    return CellOf(fTable, aRow, aColumn);
 }
 
 std::string TResultsList::TableText() const {
-    std::string text;
-    for (int column = 0; column < kColumns; ++column)
-        text += std::string(column ? "\t" : "") + kHeader[column];
-    text += "\n";
-    for (int row = 0; row < fTable->rowCount(); ++row) {
-        for (int column = 0; column < kColumns; ++column)
-            text += (column ? "\t" : "") + S(Cell(row, column));
-        text += "\n";
-    }
+    std::string text = TableAsText(fTable, kHeader, kColumns);
+    if (fEvaluations->rowCount() > 0) text += "\n" + TableAsText(fEvaluations, kEvaluationHeader, 2);
     return text;
 }
 
@@ -114,16 +200,11 @@ void TResultsList::CopyTable() const {
 }
 
 int TResultsList::SelectedEffect() const {
-    const auto rows = fTable->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.front().row();
+    return SelectedRow(fTable);
 }
 
 void TResultsList::SelectEffect(int aEffect) {
-    if (aEffect < 0 || aEffect >= fTable->rowCount()) {
-        fTable->clearSelection();
-    } else {
-        fTable->selectRow(aEffect);
-    }
+    SelectRowOf(fTable, aEffect);
 }
 
 }  // namespace kalvero::app

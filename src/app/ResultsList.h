@@ -1,8 +1,10 @@
 #pragma once
 // The results of a data window: one row per thermal effect with its direction, characteristic
-// temperatures, area, heat and base line (the library's EffectResults, never computed here), a
-// command that copies the table, one that shows or hides the effects' labels on the plot, and the
-// selection that highlights an effect's construction.
+// temperatures, width at half height, area, heat and base line (the library's EffectResults, never
+// computed here), then the evaluations kept with the experiment (glass transitions, purities,
+// crystallinities: EvaluationRows) with a command that removes one, a command that copies the
+// tables, one that shows or hides the effects' labels on the plot, and the selection that
+// highlights an effect's construction.
 
 #include <QWidget>
 
@@ -26,6 +28,11 @@ public:
     void Refresh(const TDataClass& aDataClass);
     int RowCount() const;
     QString Cell(int aRow, int aColumn) const;
+    // The evaluations' table: "Оценка" and "Результат".
+    int EvaluationCount() const;
+    QString EvaluationCell(int aRow, int aColumn) const;
+    int SelectedEvaluation() const;
+    void SelectEvaluation(int aRow);
     // The table as tab-separated lines with the header first, as the copy command gives it.
     std::string TableText() const;
     void CopyTable() const;
@@ -33,13 +40,17 @@ public:
     int SelectedEffect() const;
     void SelectEffect(int aEffect);
 
-    // The operator chose another effect, or turned the labels on or off.
+    // The operator chose another effect, turned the labels on or off, or removed an evaluation
+    // (its row).
     std::function<void(int)> onSelected;
     std::function<void(bool)> onLabelsShown;
+    std::function<void(int)> onRemoveEvaluation;
 
 private:
     QTableWidget* fTable;
+    QTableWidget* fEvaluations;
     QPushButton* fCopy;
+    QPushButton* fRemove;
     QCheckBox* fLabels;
 };
 

@@ -235,6 +235,23 @@ const std::map<TToolIcon, TPainterFn>& Painters() {
              Strip(p);
              Curve(p);
          }},
+        {TToolIcon::GlassTransition,
+         [](QPainter& p) {
+             // A step of the curve with its two base lines and the tangent through it.
+             p.setPen(QPen(kBlue, 2));
+             p.setBrush(Qt::NoBrush);
+             QPainterPath step;
+             step.moveTo(2, 17);
+             step.lineTo(8, 16);
+             step.cubicTo(12, 15.5, 12, 8.5, 16, 8);
+             step.lineTo(22, 7);
+             p.drawPath(step);
+             p.setPen(QPen(kGreen, 1.2, Qt::DashLine));
+             p.drawLine(QPointF(2, 17), QPointF(18, 14.3));
+             p.drawLine(QPointF(6, 9.7), QPointF(22, 7));
+             p.setPen(QPen(kRed, 1.6));
+             p.drawLine(QPointF(9, 20), QPointF(15, 4));
+         }},
         {TToolIcon::Statistics,
          [](QPainter& p) {
              p.setPen(QPen(kInk, 1));

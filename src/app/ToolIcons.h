@@ -25,6 +25,7 @@ enum class TToolIcon {
     TangentDelete,
     PeaksAll,
     PeaksRange,
+    GlassTransition,
     Statistics,
     Undo,
     Redraw,

@@ -55,6 +55,7 @@ struct RChartData {
     std::string title, xTitle, yTitle;
     TChartPoints curve;   // the table's conversion over its range
     TChartPoints points;  // the reference points
+    TChartPoints filled;  // a second set of points, drawn filled (the chart serves other plots too)
 };
 
 // The chart of the table: counts to degrees for a temperature table, the factor over the

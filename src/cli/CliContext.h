@@ -68,6 +68,7 @@ void RegisterDeviceCommand(CLI::App& aApp, TCliContext& aContext);
 void RegisterTableCommand(CLI::App& aApp, TCliContext& aContext);
 void RegisterExperimentCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext);
+void RegisterEvaluationCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterPluginCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterRecordCommand(CLI::App& aApp, TCliContext& aContext);

@@ -16,11 +16,14 @@
 #include "common/Globals.h"
 #include "data/DataClass.h"
 #include "data/OpenExport.h"
+#include "evaluation/PeakEvaluation.h"
+#include "graphics/ConversionExport.h"
 #include "graphics/DataCanvas.h"
 #include "graphics/GuiRuntime.h"
 #include "graphics/PngFile.h"
 #include "graphics/PreviewFunc.h"
 #include "graphics/TxtFileExport.h"
+#include "processing/Peak.h"
 #include "processing/PeakUtils.h"
 
 namespace kalvero::cli {
@@ -75,6 +78,19 @@ void FitValues(TDataClass& d) {
     d.begY = std::min(d.begY, d.begYSel), d.endY = std::max(d.endY, d.endYSel);
 }
 
+// Peak aNumber (from 1) of those the file keeps, or of those detection finds when it keeps none.
+const TPeak& PeakNumber(TDataClass& d, int aNumber) {
+    if (d.peaks.GetItemCount() == 0 && d.GetItemCount() > 0)
+        TPeakUtils(d, *gConfig, gLogger, nullptr).DetectPeaks(0, d.GetItemCount() - 1);
+    std::vector<const TPeak*> peaks;
+    for (int k = 0; k < d.peaks.GetItemCount(); ++k)
+        if (const auto* p = dynamic_cast<const TPeak*>(d.peaks.GetItemByIndex(k).value)) peaks.push_back(p);
+    if (aNumber < 1 || aNumber > static_cast<int>(peaks.size()))
+        throw ECliError("Пика " + std::to_string(aNumber) + " нет: в эксперименте пиков " +
+                        std::to_string(peaks.size()));
+    return *peaks[static_cast<size_t>(aNumber - 1)];
+}
+
 void WritePdf(TDataClass& d, const std::string& aOut) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -93,7 +109,7 @@ void WritePdf(TDataClass& d, const std::string& aOut) {
 void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
     struct TArgs {
         std::string file, out, format, selection, columnSeparator = "TAB", decimalSeparator, digits = "all";
-        int mode = 0, width = 1200, height = 800, step = 10;
+        int mode = 0, width = 1200, height = 800, step = 10, conversion = 0;
         bool peaks = false, fit = false, noDecimation = false, noHeader = false;
         std::vector<int> tangents, markers;
     };
@@ -180,6 +196,10 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
            "text: the curve of the view, as the export dialog writes it (default); csv or json: every "
            "sample as time (s), temperature (°C) and signal with the description, for other programs")
         ->check(CLI::IsMember({"text", "csv", "json"}));
+    exp->add_option("--conversion", args->conversion,
+                    "Write the conversion of peak N instead of the curve: time, temperature, alpha, its rate "
+                    "(the peaks the file keeps, else those detection finds)")
+        ->check(CLI::PositiveNumber);
     exp->callback([&aContext, args] {
         const auto d = LoadForExport(aContext, args->file, args->mode);
         if (args->format == "csv" || args->format == "json") {
@@ -212,6 +232,18 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
         if (!args->decimalSeparator.empty()) e.options.decimalSeparator = args->decimalSeparator;
         e.options.decimals = args->digits == "all" ? -1 : std::stoi(args->digits);
         e.options.includeHeader = !args->noHeader;
+        if (args->conversion > 0) {
+            const TPeak& peak = PeakNumber(*d, args->conversion);
+            evaluation::RConversion c;
+            try {
+                c = evaluation::ConversionOf(*d, peak);
+            } catch (const evaluation::EEvaluationError& error) {
+                throw ECliError(error.what());
+            }
+            const int rows = SaveConversionTable(c, args->out, e.options);
+            aContext.Print({{"file", args->out}, {"rows", rows}, {"columns", 4}, {"peak", args->conversion}});
+            return;
+        }
         e.BuildTable();
         if (workbook) {
             e.ExportToXlsx(args->out);

@@ -10,9 +10,12 @@
 
 #include "calibration/HeatCalibration.h"
 #include "cli/CliContext.h"
+#include "cli/PeakOptions.h"
+#include "cli/ResultsJson.h"
 #include "common/Globals.h"
 #include "common/Procs.h"
 #include "data/DataClass.h"
+#include "evaluation/PeakEvaluation.h"
 #include "evaluation/PeakResults.h"
 #include "processing/MathUtils.h"
 #include "processing/Peak.h"
@@ -22,65 +25,6 @@
 
 namespace kalvero::cli {
 namespace {
-
-std::unique_ptr<TDataClass> Load(TCliContext& aContext, const std::string& aFile) {
-    auto d = LoadExperimentFile(aContext, aFile);
-    d->mode = vm_view_dT_by_time;
-    return d;
-}
-
-nlohmann::ordered_json Number(double aValue) {
-    return std::isfinite(aValue) ? nlohmann::ordered_json(aValue) : nlohmann::ordered_json(nullptr);
-}
-
-const char* StateName(TPeakState aState) {
-    switch (aState) {
-        case PEAK_STATE_UP:
-            return "PEAK_STATE_UP";
-        case PEAK_STATE_DOWN:
-            return "PEAK_STATE_DOWN";
-        default:
-            return "PEAK_STATE_INVALID";
-    }
-}
-
-nlohmann::ordered_json PeakToJson(const TDataClass& d, const TPeak& p, const TEffectResult& r) {
-    nlohmann::ordered_json j;
-    j["begX"] = p.begX;
-    j["endX"] = p.endX;
-    j["topX"] = p.top;
-    j["topY"] = d.items[p.top][0].dt;
-    j["topTemp"] = r.topTemp;
-    j["topTime"] = r.topTime;
-    j["state"] = StateName(p.state);
-    j["effect"] = EffectKey(r.endothermic);
-    const bool hasTangent =
-        p.cutLines.size() > PEAK_LINE_TANGENT && p.cutLines.back().lineType == CUTLINE_TANGENT;
-    if (hasTangent) {
-        const int onset = p.cutLines.back().points.at(0).x;
-        j["onsetX"] = onset;
-        j["onsetTemp"] = onset >= 0 && onset < d.GetItemCount() ? nlohmann::ordered_json(d.items[onset][0].tc)
-                                                                : nlohmann::ordered_json(nullptr);
-    } else {
-        j["onsetX"] = nullptr;
-        j["onsetTemp"] = nullptr;
-    }
-    long double byTime = 0;
-    for (const RPeakAreaValue& e : p.fAreas)
-        byTime += e.timeRelatedRawArea;
-    j["endsetTemp"] = Number(r.endsetTemp);
-    j["initialTemp"] = Number(r.initialTemp);
-    j["finalTemp"] = Number(r.finalTemp);
-    j["area"] = static_cast<double>(p.GetSummaryArea());
-    j["areaByTime"] = static_cast<double>(byTime);
-    j["areaDegrees"] = static_cast<double>(p.GetSummaryAreaInRealUnits());
-    j["heat"] = Number(r.heat);
-    j["specificHeat"] = Number(r.specificHeat);
-    // The text in the experiment's area unit; counts when joules cannot be had.
-    const TAreaScale scale = HeatAvailable(d) ? d.areaScale : asUnits;
-    j["text"] = p.GetPeakSizeStr(scale, d.fSampleWeight);
-    return j;
-}
 
 // A temperature of item aItem (or, for the top, of the peak's maximum) as the operator reads it:
 // in degrees when the experiment shows degrees, else in counts.
@@ -96,9 +40,13 @@ std::string PeakLine(const TDataClass& d, const TAppConfig& c, const nlohmann::o
     std::ostringstream line;
     line << j["begX"] << " ... " << j["endX"] << "  top " << j["topX"] << "  onset " << j["onsetX"];
     const std::string t = "  " + c.tempChannelShortName;
-    if (!j["onsetTemp"].is_null()) {
+    if (!j["onsetX"].is_null() && !j["onsetTemp"].is_null()) {
         const int onset = j["onsetX"].get<int>();
         line << t << " onset " << TemperatureText(d, c, d.items[onset][0].tc, onset);
+    } else if (!j["onsetTemp"].is_null() && d.tempScale == tsDegrees) {
+        // Without a drawn tangent, the construction's onset where the experiment shows degrees.
+        line << t << " onset " << FormatFixed(j["onsetTemp"].get<double>(), c.tempScaleAccuracy) << " "
+             << c.tempChannelUnitsName;
     }
     line << t << " peak " << TemperatureText(d, c, j["topTemp"].get<double>(), p.top);
     if (HeatAvailable(d)) {
@@ -118,8 +66,9 @@ std::string PeakLine(const TDataClass& d, const TAppConfig& c, const nlohmann::o
 
 void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
     struct TArgs {
-        std::string file, out, manual, method, curve = "dt", from, to;
+        std::string file, out, manual, method, curve = "dt", from, to, baseLine;
         int at = 0;
+        bool conversion = false;
     };
     auto args = std::make_shared<TArgs>();
 
@@ -129,8 +78,14 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
     peaks->add_option("--to", args->to, "End of the detection range (default: the last item)");
     peaks->add_option("--manual", args->manual,
                       "Add one peak over A:B instead (items, 300s:360s, 5min:6min or 150C:170C)");
+    AddBaseLineOption(*peaks, args->baseLine);
+    peaks->add_flag("--conversion", args->conversion,
+                    "Give each peak's conversion: time, temperature, alpha and its rate per item");
+    peaks->add_option("--out", args->out, "Save the experiment with the peaks found");
     peaks->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
+        // The peaks the file kept give way to the ones found now.
+        d->peaks.Clear();
         TPeakUtils utils(*d, aContext.Process().Config(), gLogger, nullptr);
         if (!args->manual.empty()) {
             const auto [a, b] = ParseRange(*d, args->manual, "--manual");
@@ -140,6 +95,7 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
             const int to = args->to.empty() ? d->GetItemCount() - 1 : ParseItem(*d, args->to, "--to");
             utils.DetectPeaks(from, to);
         }
+        ApplyBaseLine(*d, args->baseLine);
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         std::vector<std::string> lines;
         const TAppConfig& c = aContext.Process().Config();
@@ -148,8 +104,10 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
                 const TEffectResult r = EffectResultOf(*d, *p, static_cast<int>(list.size()) + 1);
                 list.push_back(PeakToJson(*d, *p, r));
                 lines.push_back(PeakLine(*d, c, list.back(), *p, r));
+                if (args->conversion) list.back()["conversion"] = ConversionOrError(*d, *p);
             }
         }
+        if (!args->out.empty()) d->SaveToFile(args->out, false);
         if (aContext.Options().json) {
             aContext.Print({{"peaks", list}});
             return;
@@ -168,7 +126,7 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
     smooth->add_option("--to", args->to, "End of the range (default: the last item)");
     smooth->add_option("--out", args->out, "Experiment file to write")->required();
     smooth->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         const TAppConfig& c = aContext.Process().Config();
         const int from = args->from.empty() ? 0 : ParseItem(*d, args->from, "--from");
         const int to = args->to.empty() ? d->GetItemCount() - 1 : ParseItem(*d, args->to, "--to");
@@ -202,7 +160,7 @@ void RegisterProcessingCommands(CLI::App& aApp, TCliContext& aContext) {
     tangent->add_option("--at", args->at, "Item at the middle of the tangent")->required();
     tangent->add_option("--curve", args->curve, "Curve to fit: dt or t")->check(CLI::IsMember({"dt", "t"}));
     tangent->callback([&aContext, args] {
-        const auto d = Load(aContext, args->file);
+        const auto d = LoadSignalOverTime(aContext, args->file);
         if (args->curve == "t") d->mode = vm_view_T_by_time;
         d->AddTangent(args->at);
         if (d->tangents.GetItemCount() == 0) {

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     RegisterTableCommand(app, context);
     RegisterExperimentCommands(app, context);
     RegisterProcessingCommands(app, context);
+    RegisterEvaluationCommands(app, context);
     RegisterPluginCommands(app, context);
     RegisterExportCommands(app, context);
     RegisterRecordCommand(app, context);

@@ -249,6 +249,7 @@ void TDataClass::SetItemsLength(int aLength, bool ClearAll, bool aWrittenInFull)
             undoItems.Reset(length, 1);
         }
         workItems.Reset(length, WORKCHANNELS_COUNT);
+        fEvaluations.Clear();
         peaks.Clear();
         bubbles.Clear();
         tangents.Clear();

@@ -15,6 +15,7 @@
 #include "common/Config.h"
 #include "common/DateTime.h"
 #include "common/ObjectCollection.h"
+#include "data/EvaluationRecords.h"
 #include "data/ItemArray.h"
 #include "data/PhysicalUnits.h"
 #include "processing/CurveObjects.h"
@@ -262,6 +263,9 @@ public:
     TRawReadingArray undoItems{1};             // the undo copy of channel 0's t, dt: undoItems[i][0]
     size_t fUndoLength = 0;                    // items the undo copy was taken of; 0: no copy
     TObjectCollection bubbles{octArray}, tangents{octArray}, peaks{octArray};
+    // The glass transitions, purities and crystallinities the operator evaluated; a purity or a
+    // crystallinity names its peaks by their keys in `peaks` and lapses with them.
+    TEvaluationRecords fEvaluations;
     std::vector<TScreenCoord> coords;  // [0]: the dT zero line, [1]: the T zero line, then cut-line points
 
     // View window.

@@ -173,6 +173,8 @@ bool TDataClass::CutData(int x1, int x2) {
     RemoveWhere<TBubble>(bubbles, [&](const TBubble& b) { return b.fTime >= from && b.fTime < to; });
     RemoveWhere<TTangent>(tangents, [&](const TTangent& t) { return t.x0 >= from && t.x0 < to; });
     RemoveWhere<TPeak>(peaks, [&](const TPeak& p) { return p.begX < to && p.endX >= from; });
+    std::erase_if(fEvaluations.glassTransitions,
+                  [&](const TGlassTransitionRecord& g) { return g.beforeFrom < to && g.afterTo >= from; });
 
     SetItemsLength(count - width, false);
     fUndoLength = undoAligned ? items.ItemCount() : 0;
@@ -197,6 +199,11 @@ bool TDataClass::CutData(int x1, int x2) {
     ForEach<TBubble>(bubbles, [&](TBubble& b) {
         if (b.fTime >= to) b.fTime = ShiftBack(b.fTime, width);
     });
+    for (TGlassTransitionRecord& g : fEvaluations.glassTransitions) {
+        if (g.beforeFrom < to) continue;
+        for (int32_t* x : {&g.beforeFrom, &g.beforeTo, &g.afterFrom, &g.afterTo})
+            *x = ShiftBack(*x, width);
+    }
     // A declared segment boundary inside the cut moves to its end; two that meet become one.
     for (int32_t& start : fSegmentStarts)
         start = start >= to ? start - width : std::min(start, from);

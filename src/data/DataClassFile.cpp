@@ -193,14 +193,16 @@ void TDataClass::LoadFromFile(const std::string& aFileName, TAppFileType aFileTy
         aFileType == ftDSC ? SplitExtensionBlock(file.Bytes(), extensionText) : file.Bytes();
 
     bool tempOverflow = false, diffOverflow = false, copied = false;
+    TExperimentExtras extras;
     if (aFileType == ftBin) {
         if (aStartChannel == 0) ClearAll();
         LoadBinFile(aFileName, bytes);
     } else {
-        TExperimentExtras extras;
         if (!extensionText.empty()) extras = ExtrasFromJson(extensionText, aFileName);
         copied =
             LoadHeaderFile(aFileName, bytes, extras, std::max(0, aStartChannel), tempOverflow, diffOverflow);
+        // The peaks and evaluations of the file come with its samples, not with added channels.
+        if (aStartChannel <= 0) ApplyExtrasObjects(*this, extras, fLastLoadWarnings);
     }
     if (!copied) CopyToBuffer();
     fWasFirstScan = true;

@@ -180,6 +180,7 @@ void TDataClass::DelTangents(int a, int b) {
 }
 
 void TDataClass::ClearObjects() {
+    fEvaluations.Clear();
     peaks.Clear();
     bubbles.Clear();
     tangents.Clear();

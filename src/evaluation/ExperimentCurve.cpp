@@ -44,11 +44,8 @@ std::vector<double> PeakBaseLineValues(const TDataClass& d, const TPeak& p) {
     const int from = d.ClipItemIndex(std::min(p.begX, p.endX)),
               to = d.ClipItemIndex(std::max(p.begX, p.endX));
     values.reserve(static_cast<size_t>(to - from + 1));
-    const TCoordPoint& b0 = p.cutLines.at(PEAK_LINE_BASE).points.at(0);
-    const TCoordPoint& b1 = p.cutLines.at(PEAK_LINE_BASE).points.at(1);
     for (int i = from; i <= to; ++i) {
-        const double reading =
-            b1.x == b0.x ? b0.y : b0.y + (static_cast<double>(b1.y) - b0.y) * (i - b0.x) / (b1.x - b0.x);
+        const double reading = p.BaseLineReading(i);
         // A physical scale is linear: the line's readings are the line's values.
         values.push_back(d.fPhysical
                              ? reading * d.fPhysical->signalStep

@@ -29,7 +29,7 @@ TExperimentCurve CurveOfExperiment(const TDataClass& aData, int aFrom, int aTo, 
 // The whole record.
 TExperimentCurve CurveOfExperiment(const TDataClass& aData, int aChannel = 0);
 
-// The peak's straight base line as signal values at its items begX … endX.
+// The peak's base line (of its kind) as signal values at its items begX … endX.
 std::vector<double> PeakBaseLineValues(const TDataClass& aData, const TPeak& aPeak);
 
 }  // namespace kalvero::evaluation

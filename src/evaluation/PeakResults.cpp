@@ -8,7 +8,7 @@
 #include "common/Globals.h"
 #include "common/Procs.h"
 #include "data/DataClass.h"
-#include "evaluation/FlankTangent.h"
+#include "evaluation/PeakEvaluation.h"
 #include "processing/Peak.h"
 #include "processing/PeakTemperature.h"
 
@@ -44,17 +44,31 @@ TEffectResult EffectResultOf(const TDataClass& d, const TPeak& p, int aNumber) {
     r.number = aNumber;
     r.begX = p.begX, r.endX = p.endX, r.top = p.top;
     r.endothermic = p.PointsUp() == d.EndoUp();
+    r.baseLine = PeakBaseLineKey(p.baseLineKind);
+    r.warnings = p.BaseLineWarnings();
     r.initialTemp = TempAt(d, p.begX);
     r.finalTemp = TempAt(d, p.endX);
     r.topTemp = PeakTopTemperature(d, p);
     r.topTime = p.top / static_cast<double>(d.frequency);
-    // The onset of the drawn tangent, which the operator may have moved; the endset of the
-    // tangent at the steepest point of the trailing flank.
+    r.onsetTemp = r.endsetTemp = r.halfWidth = kNaN;
+    try {
+        const evaluation::RPeakTemperatures t = evaluation::PeakTemperaturesOf(d, p);
+        const auto temperature = [](const evaluation::RPoint& aPoint, double aOtherwise) {
+            return aPoint.Valid() ? aPoint.temperature : aOtherwise;
+        };
+        r.initialTemp = temperature(t.initial, r.initialTemp);
+        r.finalTemp = temperature(t.final, r.finalTemp);
+        r.onsetTemp = temperature(t.onset, kNaN);
+        r.endsetTemp = temperature(t.endset, kNaN);
+        r.halfWidth = t.halfWidthTemperature;
+        r.warnings.insert(r.warnings.end(), t.warnings.begin(), t.warnings.end());
+    } catch (const evaluation::EEvaluationError& e) {
+        r.warnings.push_back(e.what());
+    }
     const bool hasTangent = p.cutLines.size() > PEAK_LINE_TANGENT &&
                             p.cutLines.back().lineType == CUTLINE_TANGENT && !p.cutLines.back().invalid;
-    r.onsetTemp = hasTangent ? TempAt(d, p.cutLines.back().points.at(0).x)
-                             : TempAt(d, FlankTangentOf(d, p, false).crossing);
-    r.endsetTemp = TempAt(d, FlankTangentOf(d, p, true).crossing);
+    r.tangentOnsetTemp = hasTangent ? TempAt(d, p.cutLines.back().points.at(0).x) : kNaN;
+    if (!std::isfinite(r.onsetTemp)) r.onsetTemp = r.tangentOnsetTemp;
     r.area = static_cast<double>(p.GetSummaryAreaInRealUnits());
     r.areaUnit = AreaUnit(d);
     r.heat = r.specificHeat = kNaN;

@@ -15,15 +15,23 @@ struct TEffectResult {
     int number = 0;  // from 1, in the order of the experiment's peaks
     bool endothermic = true;
     int begX = 0, endX = 0, top = 0;  // items
-    // °C; NaN where the construction finds nothing. Ti and Tf: the margins, where the curve
-    // leaves and rejoins the base line (ISO 11357-1, 3.3.1 and 3.3.5).
+    // °C, by the construction of ISO 11357-1 (3.3) over the peak's base line (PeakTemperatures.h):
+    // Ti and Tf where the curve clearly leaves and rejoins the base line, the extrapolated onset
+    // and endset where the inflectional tangents meet it; the top is that of the peak's top line
+    // (PeakTopTemperature). Without the construction Ti and Tf are the margins, the onset is the
+    // drawn tangent's and the endset NaN.
     double initialTemp = 0, onsetTemp = 0, topTemp = 0, endsetTemp = 0, finalTemp = 0;
-    double topTime = 0;       // s
-    double area = 0;          // signal unit × s (counts × s for a recorded run without its tables)
-    double heat = 0;          // J; NaN when it cannot be had
-    double specificHeat = 0;  // J/g; NaN without a mass (or without heat)
-    std::string baseLine = "line";
-    std::string areaUnit;  // "мВт·с", "К·с", "отсч.·с"
+    // °C where the onset tangent drawn on the peak (by detection, and perhaps moved by the
+    // operator) meets its base line; NaN without one.
+    double tangentOnsetTemp = 0;
+    double halfWidth = 0;           // K: the width at half height on the temperature axis; NaN when none
+    double topTime = 0;             // s
+    double area = 0;                // signal unit × s (counts × s for a recorded run without its tables)
+    double heat = 0;                // J; NaN when it cannot be had
+    double specificHeat = 0;        // J/g; NaN without a mass (or without heat)
+    std::string baseLine = "line";  // the kind's key (PeakBaseLineKey)
+    std::string areaUnit;           // "мВт·с", "К·с", "отсч.·с"
+    std::vector<std::string> warnings;  // of the base line and the construction
 };
 
 // Every peak of aData's collection, in its order.

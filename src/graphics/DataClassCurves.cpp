@@ -128,6 +128,7 @@ void TDataClass::DrawGraph() {
         DrawCurves(*this, c);
     }
     DrawPeaks();
+    DrawEvaluations(*this, c);
     DrawHighlightedEffect(*this, c);
     DrawEffectLabels(*this, c);
     DrawStatistics(*this);

@@ -6,8 +6,10 @@
 #include "common/MathProcs.h"
 #include "data/DataClass.h"
 #include "graphics/DataCanvas.h"
+#include "graphics/EvaluationDraw.h"
 #include "graphics/PlotSupport.h"
 #include "processing/Peak.h"
+#include "processing/SampleView.h"
 
 namespace kalvero {
 namespace {
@@ -35,6 +37,28 @@ void HatchPeak(TDataClass& d, TDataCanvas& c, const TPeak& p) {
     }
 }
 
+// A base line computed from the curve (a kind other than the straight one), along its items.
+void DrawComputedBaseLine(TDataClass& d, TDataCanvas& c, const TPeak& p) {
+    const bool degrees = d.diffTempScale == dtsDegrees;
+    const int from = std::max({p.begX, d.begXSel, 0}),
+              to = std::min({p.endX, d.endXSel, d.GetItemCount() - 1});
+    TPoints points;
+    int previous = -(1 << 30);
+    for (int x = from; x <= to; ++x) {
+        const int sx = d.GetScaledX(x);
+        if (sx <= previous && x != to) continue;  // one point per screen pixel, the last one kept
+        previous = sx;
+        const double reading = p.BaseLineReading(x);
+        const int sy = degrees
+                           ? d.GetScaledYr(d.SignalValue(processing::RoundToInt32(reading), d.items[x][0].tc))
+                           : d.GetScaledY(reading);
+        points.push_back({sx, sy});
+    }
+    if (points.size() < 2) return;
+    c.SetPen(psSolid, clBlack, 1);
+    c.PolylineOpen(points, true, true);
+}
+
 }  // namespace
 
 void TDataClass::DrawPeaks() {
@@ -54,8 +78,11 @@ void TDataClass::DrawPeaks() {
             c.TextOut(GetScaledX(top), GetScaledY(items[top][0].dt) - 2 * c.GetTextHeight("0"),
                       "[" + std::to_string(p->begX) + " : " + std::to_string(p->endX) + "]", true);
         }
+        if (p->HasComputedBaseLine()) DrawComputedBaseLine(*this, c, *p);
         for (auto& line : p->cutLines) {
             if (line.points.size() < 2) continue;
+            // A computed base line is drawn above; its two points are not the operator's then.
+            if (line.lineType == CUTLINE_PEAKBASELINE && p->HasComputedBaseLine()) continue;
             // Margins stand on the count scale; the other lines follow the curve's degrees.
             const bool real = degrees && line.lineType != CUTLINE_PEAKLEFTMARGIN &&
                               line.lineType != CUTLINE_PEAKRIGHTMARGIN;
@@ -120,10 +147,12 @@ void TDataClass::FillCoords() {
                 entry.objID = k;
                 entry.objSubID = static_cast<int32_t>(j);
                 entry.pointID = static_cast<int32_t>(n);
+                entry.disableForAllModes = line.lineType == CUTLINE_PEAKBASELINE && p->HasComputedBaseLine();
                 coords.push_back(entry);
             }
         }
     }
+    if (fDataCanvas) AppendEvaluationCoords(*this, *fDataCanvas);
 }
 
 }  // namespace kalvero

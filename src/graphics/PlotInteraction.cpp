@@ -6,6 +6,7 @@
 
 #include "common/MathProcs.h"
 #include "data/Calibrate.h"
+#include "evaluation/ExperimentEvaluations.h"
 #include "graphics/DataCanvas.h"
 #include "processing/Peak.h"
 
@@ -127,6 +128,13 @@ bool DropScreenObject(TDataClass& d, const TDataCanvas& c, const TScreenCoord& a
             d.SetTZeroLine(d.tempScale == tsDegrees ? PixelToReal(d, c, aY, tSecond)
                                                     : PixelToCounts(d, c, aY, tSecond));
             break;
+        case CUTLINE_GLASSTRANSITION_STRETCH: {
+            auto& glass = d.fEvaluations.glassTransitions;
+            if (aCoord.objID < 0 || static_cast<size_t>(aCoord.objID) >= glass.size()) return false;
+            evaluation::MoveGlassTransitionEnd(glass[aCoord.objID], aCoord.pointID, aItem, d.GetItemCount());
+            d.fHasUnsavedChanges = true;
+            return true;
+        }
         default: {
             if (aCoord.objID < 0 || aCoord.objID >= d.peaks.GetItemCount()) return false;
             auto* peak = dynamic_cast<TPeak*>(d.peaks.GetItemByIndex(aCoord.objID).value);

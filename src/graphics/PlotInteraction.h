@@ -54,8 +54,9 @@ double PixelToReal(const TDataClass& d, const TDataCanvas& c, int y, bool aSecon
 
 // Drops the dragged object aCoord at item aItem and the y of surface pixel aY: a zero line moves
 // to that level, a peak margin, tangent point or top to that item, a base-line point to that
-// level (back in counts at the point's temperature when dT is shown in degrees). The calibrated
-// values of channel 0 are refilled. False when the object no longer exists.
+// level (back in counts at the point's temperature when dT is shown in degrees), an end of a glass
+// transition's fitted stretch to that item. The calibrated values of channel 0 are refilled (not
+// for a glass transition, which changes no reading). False when the object no longer exists.
 bool DropScreenObject(TDataClass& d, const TDataCanvas& c, const TScreenCoord& aCoord, int aItem, int aY);
 
 // The zoom buttons: the selected x window widened (narrowed) by 5 % of its width on each side,

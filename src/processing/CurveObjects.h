@@ -29,7 +29,8 @@ enum TCutLineType : uint8_t {
     CUTLINE_PEAKLEFTMARGIN = 4,
     CUTLINE_PEAKRIGHTMARGIN = 5,
     CUTLINE_PEAKTOP = 6,
-    CUTLINE_PEAKACTIVATIONENERGY_SEGMENT = 7
+    CUTLINE_PEAKACTIVATIONENERGY_SEGMENT = 7,
+    CUTLINE_GLASSTRANSITION_STRETCH = 8  // an end of a glass transition's fitted stretch
 };
 
 // How the data window lets a dragged point move.

@@ -5,6 +5,7 @@
 // centre, the integration, the area sums and the size text.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,6 +28,25 @@ inline constexpr int PEAK_LINE_RIGHT_MARGIN = 1;
 inline constexpr int PEAK_LINE_BASE = 2;
 inline constexpr int PEAK_LINE_TOP = 3;
 inline constexpr int PEAK_LINE_TANGENT = 4;
+
+// The virtual base line a peak is integrated over: the straight line between the base line's two
+// points, which the operator may drag, or one of the lines the standards' evaluations build from
+// the curve between the margins (evaluation/BaseLines.h): level with the left or the right margin,
+// sigmoidal between the margin levels, or sigmoidal between lines fitted inside either margin.
+enum TPeakBaseLineKind : uint8_t {
+    pbkStraight = 0,
+    pbkHorizontalLeft = 1,
+    pbkHorizontalRight = 2,
+    pbkSigmoidal = 3,
+    pbkTangentialSigmoidal = 4
+};
+inline constexpr int PEAK_BASELINE_KIND_COUNT = 5;
+
+// "line", "left", "right", "sigmoid", "tangent-sigmoid": the names of files and the command line.
+const char* PeakBaseLineKey(TPeakBaseLineKind aKind);
+std::optional<TPeakBaseLineKind> PeakBaseLineFromKey(const std::string& aKey);
+// "Прямая", "Горизонтальная слева", …: as the operator chooses it.
+const char* PeakBaseLineCaption(TPeakBaseLineKind aKind);
 
 class TPeak : public TObject {
 public:
@@ -53,6 +73,16 @@ public:
     TCutLine CutlinesBaseLine() const { return cutLines.at(PEAK_LINE_BASE); }
     // The base line (spanning begX … endX) at aX, rounded.
     int32_t GetBaseLineCrossingYCoord(int aX) const;
+    // The same unrounded, in readings: the straight line, or the computed one inside the margins.
+    double BaseLineReading(int64_t aX) const;
+
+    // Another kind of base line: integrated anew over it, the top sought again and its line moved.
+    void SetBaseLineKind(TPeakBaseLineKind aKind);
+    // Whether the base line in force is one computed from the curve (a kind other than the
+    // straight one that could be computed); its two points are then not the operator's to drag.
+    bool HasComputedBaseLine() const { return !fBaseReadings.empty(); }
+    // Why the kind chosen could not be computed (the straight line stands in), or what to mind.
+    const std::vector<std::string>& BaseLineWarnings() const { return fBaseLineWarnings; }
     int32_t GetHeightAtPoint(int aX, int aDtValue) const;
 
     // Editing. Margins and the base line re-integrate; the top and the tangent only move lines.
@@ -83,8 +113,12 @@ public:
     TPoint peakCenter;
     std::vector<TCutLine> cutLines;
     TCurveMode actualMode = vm_view_dT_by_time;
+    TPeakBaseLineKind baseLineKind = pbkStraight;
 
 protected:
+    // The base line of a kind other than the straight one, in readings over begX … endX, computed
+    // from the curve; the top line's foot follows it. Integration calls it first.
+    void ComputeBaseLine();
     // Channel 0 sample aX; std::out_of_range outside the record.
     const TItem& Sample(int64_t aX) const;
     // A signal reading as a value at a temperature in degrees (the owner's conversion).
@@ -92,6 +126,9 @@ protected:
     int32_t Y(int64_t aX) const { return Sample(aX).dt; }
     // The base line's two ends.
     const TCoordPoint& BasePoint(int aIndex) const { return cutLines.at(PEAK_LINE_BASE).points.at(aIndex); }
+
+    std::vector<double> fBaseReadings;  // the computed base line, one reading per item begX … endX
+    std::vector<std::string> fBaseLineWarnings;
 };
 
 class TStandardPeak : public TPeak {
@@ -100,8 +137,9 @@ public:
 
     // peakCenter: the middle item and the middle of the curve's range over the peak.
     void CalcCenterPoint() override;
-    // Sub-areas of about a hundredth of the width, each summing |base line − curve| in counts,
-    // in counts × seconds (trapezoids) and in degrees × seconds. A peak without width has none.
+    // The base line of the peak's kind, then sub-areas of about a hundredth of the width, each
+    // summing |base line − curve| in counts, in counts × seconds (trapezoids) and in degrees ×
+    // seconds. A peak without width has none.
     void CalcPeakIntegration() override;
     // Counts, or counts × seconds with the by-time area type.
     long double GetSummaryArea() const override;

@@ -62,15 +62,20 @@ void TStandardPeak::CalcPeakIntegration() {
     // A peak without width has no area (its sample step would be a division by zero).
     if (endX <= begX) return;
     Sample(begX), Sample(endX);  // both margins must lie in the record
+    ComputeBaseLine();
     const int64_t high = static_cast<int64_t>(fDataItems->ItemCount()) - 1;
     const long double begXr = begX / static_cast<long double>(fFreq),
                       endXr = endX / static_cast<long double>(fFreq);
     const long double ssWidth = (endXr - begXr) / (endX - begX);
     const int64_t width = LLim(1, (endX - begX) / 100);
-    // The base line (LineInterp's arithmetic): unrounded for the plain sum, rounded as
-    // GetBaseLineCrossingYCoord gives it for the trapezoids. Between two readings it always fits.
+    // The base line (the straight one in LineInterp's arithmetic, or the computed one): unrounded
+    // for the plain sum, rounded as GetBaseLineCrossingYCoord gives it for the trapezoids. Between
+    // two readings it always fits.
     const double bx = begX, ex = endX, y0 = BasePoint(0).y, y1 = BasePoint(1).y;
-    const auto line = [&](int64_t x) { return processing::Interp(bx, y0, ex, y1, static_cast<double>(x)); };
+    const auto line = [&](int64_t x) {
+        return fBaseReadings.empty() ? processing::Interp(bx, y0, ex, y1, static_cast<double>(x))
+                                     : fBaseReadings[static_cast<size_t>(x - begX)];
+    };
 
     fAreas.reserve(static_cast<size_t>((endX - begX + width - 1) / width));
     const size_t stride = fDataItems->ChannelCount();

@@ -10,54 +10,6 @@ using namespace kalvero;
 using namespace kalvero::evaluation;
 using namespace kalvero::test;
 
-namespace {
-
-// y = a0 + a1·T + σ((T − c)/w)·(s + a2·(T − c)): a step of height s at c on a base of slope a1,
-// whose slope becomes a1 + a2 after it. Ramp 70 … 130 °C (±15 w, so the flat stretches are clear of
-// the step's tails) at aRate K/min, 6001 items.
-struct TStepModel {
-    double a0 = 1, a1 = 0.01, a2 = 0, s = 0.5, c = 100, w = 2;
-
-    double operator()(double T) const { return a0 + a1 * T + Logistic((T - c) / w) * (s + a2 * (T - c)); }
-
-    TRecord Record(double aRate = 10, double aNoise = 0) const {
-        const double from = aRate > 0 ? 70 : 130;
-        const double duration = 60 / std::abs(aRate) * 60;
-        TRecord r = Ramp(6001, duration / 6000, from, aRate, [this](double, double T) { return (*this)(T); });
-        if (aNoise > 0) AddNoise(r.y, aNoise);
-        return r;
-    }
-
-    // The exact construction on the model: the inflection by Newton on y'' = 0, the tangent
-    // there, and where it meets the asymptotes L1 = a0 + a1·T and L2 = L1 + s + a2·(T − c).
-    struct TExpected {
-        double inflection, onset, endset;
-    };
-    TExpected Expected() const {
-        const auto derivatives = [this](double T, double& d1, double& d2, double& d3) {
-            const double g = Logistic((T - c) / w), q = g * (1 - g);
-            const double g1 = q / w, g2 = q * (1 - 2 * g) / (w * w), g3 = q * (1 - 6 * q) / (w * w * w);
-            const double h = s + a2 * (T - c);
-            d1 = a1 + g1 * h + g * a2;
-            d2 = g2 * h + 2 * g1 * a2;
-            d3 = g3 * h + 3 * g2 * a2;
-        };
-        double Ti = c, d1 = 0, d2 = 0, d3 = 0;
-        for (int k = 0; k < 50; ++k) {
-            derivatives(Ti, d1, d2, d3);
-            Ti -= d2 / d3;
-        }
-        derivatives(Ti, d1, d2, d3);
-        const double yi = (*this)(Ti);
-        // tangent: yi + d1·(T − Ti); L1: a0 + a1·T; L2: a0 + s − a2·c + (a1 + a2)·T
-        const double onset = (a0 - yi + d1 * Ti) / (d1 - a1);
-        const double endset = (a0 + s - a2 * c - yi + d1 * Ti) / (d1 - a1 - a2);
-        return {Ti, onset, endset};
-    }
-};
-
-}  // namespace
-
 TEST(GlassTransition, LogisticStepOnASlopedBase) {
     const TStepModel model;
     const TRecord rec = model.Record(10);

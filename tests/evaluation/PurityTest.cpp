@@ -13,51 +13,6 @@ using namespace kalvero::test;
 
 namespace {
 
-// The sample's enthalpy H(Ts) = C·Ts + Q·F(Ts) with the van't Hoff fraction melted
-// F = K / (T0 − Ts), K = R·T0²·x2/ΔHf, up to 1. The cell heats at a fixed rate and the heat flow
-// into the sample is (T − Ts) / R0; H is advanced by implicit Euler steps, each solved for Ts by
-// bisection (H + dt·Ts/R0 grows with Ts), so melting at an almost fixed Ts is integrated stably.
-struct TMeltingModel {
-    double x2 = 0.005;          // mole fraction of the impurity
-    double T0 = 150;            // °C, melting point of the pure main component
-    double molarHeat = 25000;   // J/mol
-    double molarMass = 200;     // g/mol
-    double mass = 3;            // mg
-    double specificHeat = 1.8;  // J/(g·K)
-    double resistance = 0.02;   // K/mW: a lag slope of 50 mW/K
-    double rate = 0.5;          // K/min
-    double step = 0.5;          // s
-
-    double K() const { return GAS_CONSTANT * std::pow(T0 + KELVIN_OFFSET, 2) * x2 / molarHeat; }
-    double Heat() const { return mass * molarHeat / molarMass; }  // mJ
-    double Fraction(double aTs) const { return aTs >= T0 - K() ? 1.0 : K() / (T0 - aTs); }
-    double Enthalpy(double aTs) const { return mass * specificHeat * aTs + Heat() * Fraction(aTs); }
-
-    // From T0 − 40 to T0 + 5 °C, the program temperature as the measured one.
-    TRecord Record() const {
-        TRecord r;
-        const double start = T0 - 40;
-        const size_t n = static_cast<size_t>(45 / (rate / 60) / step) + 1;
-        double ts = start - resistance * mass * specificHeat * rate / 60;  // steady lag at the start
-        for (size_t i = 0; i < n; ++i) {
-            const double t = static_cast<double>(i) * step, T = start + rate / 60 * t;
-            if (i > 0) {
-                const double rhs = Enthalpy(ts) + step * T / resistance;
-                double lo = ts - 1, hi = T + 1;
-                for (int k = 0; k < 200 && hi - lo > 1e-13; ++k) {
-                    const double mid = 0.5 * (lo + hi);
-                    (Enthalpy(mid) + step * mid / resistance < rhs ? lo : hi) = mid;
-                }
-                ts = 0.5 * (lo + hi);
-            }
-            r.t.push_back(t);
-            r.T.push_back(T);
-            r.y.push_back((T - ts) / resistance);
-        }
-        return r;
-    }
-};
-
 struct TPurityCase {
     TRecord record;
     TItemRange range;

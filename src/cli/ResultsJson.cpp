@@ -1,0 +1,150 @@
+#include "cli/ResultsJson.h"
+
+#include <cmath>
+
+#include "data/DataClass.h"
+#include "evaluation/PeakResults.h"
+#include "processing/Peak.h"
+
+namespace kalvero::cli {
+namespace {
+
+using TJson = nlohmann::ordered_json;
+
+const char* StateName(TPeakState aState) {
+    switch (aState) {
+        case PEAK_STATE_UP:
+            return "PEAK_STATE_UP";
+        case PEAK_STATE_DOWN:
+            return "PEAK_STATE_DOWN";
+        default:
+            return "PEAK_STATE_INVALID";
+    }
+}
+
+TJson Temperature(const evaluation::RPoint& aPoint) {
+    return aPoint.Valid() ? Number(aPoint.temperature) : TJson(nullptr);
+}
+
+// An evaluation computed, or its error in the system's words.
+template <typename F>
+TJson OrError(const std::string& aError, F aJson) {
+    return aError.empty() ? aJson() : TJson{{"error", aError}};
+}
+
+}  // namespace
+
+TJson Number(double aValue) {
+    return std::isfinite(aValue) ? TJson(aValue) : TJson(nullptr);
+}
+
+TJson PeakToJson(const TDataClass& d, const TPeak& p, const TEffectResult& r) {
+    TJson j;
+    j["number"] = r.number;
+    j["begX"] = p.begX;
+    j["endX"] = p.endX;
+    j["topX"] = p.top;
+    j["topY"] = d.items[p.top][0].dt;
+    j["topTemp"] = r.topTemp;
+    j["topTime"] = r.topTime;
+    j["state"] = StateName(p.state);
+    j["effect"] = EffectKey(r.endothermic);
+    const bool hasTangent =
+        p.cutLines.size() > PEAK_LINE_TANGENT && p.cutLines.back().lineType == CUTLINE_TANGENT;
+    // onsetX and onsetTemp: the drawn tangent's foot where the peak has one (as scripts have
+    // always read them), else the construction's onset, which extrapolatedOnsetTemp always is.
+    if (hasTangent) {
+        const int onset = p.cutLines.back().points.at(0).x;
+        j["onsetX"] = onset;
+        j["onsetTemp"] =
+            onset >= 0 && onset < d.GetItemCount() ? TJson(d.items[onset][0].tc) : TJson(nullptr);
+    } else {
+        j["onsetX"] = nullptr;
+        j["onsetTemp"] = Number(r.onsetTemp);
+    }
+    j["extrapolatedOnsetTemp"] = Number(r.onsetTemp);
+    long double byTime = 0;
+    for (const RPeakAreaValue& e : p.fAreas)
+        byTime += e.timeRelatedRawArea;
+    j["endsetTemp"] = Number(r.endsetTemp);
+    j["initialTemp"] = Number(r.initialTemp);
+    j["finalTemp"] = Number(r.finalTemp);
+    j["halfWidth"] = Number(r.halfWidth);
+    j["baseLine"] = r.baseLine;
+    j["area"] = static_cast<double>(p.GetSummaryArea());
+    j["areaByTime"] = static_cast<double>(byTime);
+    j["areaDegrees"] = static_cast<double>(p.GetSummaryAreaInRealUnits());
+    j["heat"] = Number(r.heat);
+    j["specificHeat"] = Number(r.specificHeat);
+    // The text in the experiment's area unit; counts when joules cannot be had.
+    const TAreaScale scale = HeatAvailable(d) ? d.areaScale : asUnits;
+    j["text"] = p.GetPeakSizeStr(scale, d.fSampleWeight);
+    j["warnings"] = r.warnings;
+    return j;
+}
+
+TJson ConversionToJson(const evaluation::RConversion& c) {
+    return {{"area", Number(c.area)}, {"time", c.time}, {"temperature", c.temperature},
+            {"alpha", c.alpha},       {"rate", c.rate}, {"warnings", c.warnings}};
+}
+
+TJson GlassTransitionToJson(const evaluation::RGlassTransition& g, int aFirst) {
+    const auto items = [aFirst](evaluation::TItemRange aRange) {
+        return TJson::array({aFirst + static_cast<int>(aRange.from), aFirst + static_cast<int>(aRange.to)});
+    };
+    return {{"onset", Temperature(g.onset)},
+            {"midpoint", Temperature(g.midpoint)},
+            {"inflection", Temperature(g.inflection)},
+            {"endset", Temperature(g.endset)},
+            {"step", Number(g.stepHeight)},
+            {"deltaCp", Number(g.deltaCp)},
+            {"rate", Number(g.rate)},
+            {"before", items(g.before)},
+            {"after", items(g.after)},
+            {"warnings", g.warnings}};
+}
+
+TJson PurityToJson(const evaluation::RPurity& p) {
+    return {{"purity", Number(p.purity)},       {"impurity", Number(p.impurity)},
+            {"T0", Number(p.meltingPoint)},     {"deltaH", Number(p.heatOfFusion)},
+            {"molarHeat", Number(p.molarHeat)}, {"correction", Number(p.correction)},
+            {"rSquared", Number(p.rSquared)},   {"warnings", p.warnings}};
+}
+
+TJson CrystallinityToJson(const evaluation::TCrystallinityResult& c) {
+    return {{"crystallinity", Number(c.result.percent)},
+            {"meltingHeat", Number(c.meltingHeat)},
+            {"coldCrystallisationHeat", Number(c.coldHeat)},
+            {"referenceHeat", Number(c.record.referenceHeat)},
+            {"polymer", c.record.polymer},
+            {"polymerShare", Number(c.record.polymerShare)},
+            {"meltingPeak", c.meltingPeak},
+            {"coldCrystallisationPeak", c.coldPeak > 0 ? TJson(c.coldPeak) : TJson(nullptr)},
+            {"warnings", c.result.warnings}};
+}
+
+TJson ResultsToJson(const TDataClass& d) {
+    TJson effects = TJson::array();
+    for (int k = 0; k < d.peaks.GetItemCount(); ++k)
+        if (const auto* p = dynamic_cast<const TPeak*>(d.peaks.GetItemByIndex(k).value))
+            effects.push_back(PeakToJson(d, *p, EffectResultOf(d, *p, static_cast<int>(effects.size()) + 1)));
+    TJson glass = TJson::array();
+    for (const auto& g : evaluation::GlassTransitionResults(d))
+        glass.push_back(OrError(g.error, [&] { return GlassTransitionToJson(g.result, g.first); }));
+    TJson purity = TJson::array();
+    for (const auto& p : evaluation::PurityResults(d)) {
+        TJson j = OrError(p.error, [&] { return PurityToJson(p.result); });
+        j["peak"] = p.peak;
+        j["molarMass"] = Number(p.record.molarMass);
+        purity.push_back(j);
+    }
+    TJson crystallinity = TJson::array();
+    for (const auto& c : evaluation::CrystallinityResults(d))
+        crystallinity.push_back(OrError(c.error, [&] { return CrystallinityToJson(c); }));
+    return {{"effects", effects},
+            {"glassTransitions", glass},
+            {"purity", purity},
+            {"crystallinity", crystallinity}};
+}
+
+}  // namespace kalvero::cli
