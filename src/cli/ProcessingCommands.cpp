@@ -40,13 +40,14 @@ std::string PeakLine(const TDataClass& d, const TAppConfig& c, const nlohmann::o
     std::ostringstream line;
     line << j["begX"] << " ... " << j["endX"] << "  top " << j["topX"] << "  onset " << j["onsetX"];
     const std::string t = "  " + c.tempChannelShortName;
-    if (!j["onsetX"].is_null() && !j["onsetTemp"].is_null()) {
-        const int onset = j["onsetX"].get<int>();
-        line << t << " onset " << TemperatureText(d, c, d.items[onset][0].tc, onset);
-    } else if (!j["onsetTemp"].is_null() && d.tempScale == tsDegrees) {
-        // Without a drawn tangent, the construction's onset where the experiment shows degrees.
+    if (!j["onsetTemp"].is_null() && d.tempScale == tsDegrees) {
+        // The extrapolated onset in degrees, as the results list shows it.
         line << t << " onset " << FormatFixed(j["onsetTemp"].get<double>(), c.tempScaleAccuracy) << " "
              << c.tempChannelUnitsName;
+    } else if (!j["onsetX"].is_null()) {
+        // In counts the reading at the foot of the drawn tangent.
+        const int onset = j["onsetX"].get<int>();
+        line << t << " onset " << TemperatureText(d, c, d.items[onset][0].tc, onset);
     }
     line << t << " peak " << TemperatureText(d, c, j["topTemp"].get<double>(), p.top);
     if (HeatAvailable(d)) {

@@ -51,17 +51,19 @@ TJson PeakToJson(const TDataClass& d, const TPeak& p, const TEffectResult& r) {
     j["effect"] = EffectKey(r.endothermic);
     const bool hasTangent =
         p.cutLines.size() > PEAK_LINE_TANGENT && p.cutLines.back().lineType == CUTLINE_TANGENT;
-    // onsetX and onsetTemp: the drawn tangent's foot where the peak has one (as scripts have
-    // always read them), else the construction's onset, which extrapolatedOnsetTemp always is.
+    // onsetTemp: the extrapolated onset of ISO 11357-1, as the results list and the labels show
+    // it (extrapolatedOnsetTemp says the same); onsetX and tangentOnsetTemp: the foot of the
+    // tangent the detector draws, which the operator may move.
     if (hasTangent) {
         const int onset = p.cutLines.back().points.at(0).x;
         j["onsetX"] = onset;
-        j["onsetTemp"] =
+        j["tangentOnsetTemp"] =
             onset >= 0 && onset < d.GetItemCount() ? TJson(d.items[onset][0].tc) : TJson(nullptr);
     } else {
         j["onsetX"] = nullptr;
-        j["onsetTemp"] = Number(r.onsetTemp);
+        j["tangentOnsetTemp"] = nullptr;
     }
+    j["onsetTemp"] = Number(r.onsetTemp);
     j["extrapolatedOnsetTemp"] = Number(r.onsetTemp);
     long double byTime = 0;
     for (const RPeakAreaValue& e : p.fAreas)

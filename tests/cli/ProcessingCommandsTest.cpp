@@ -65,8 +65,11 @@ TEST_F(CliProcessing, PeaksDetectsTheEffect) {
     EXPECT_NEAR(p["area"].get<double>(), kArea, 0.01 * kArea);
     EXPECT_NEAR(p["areaByTime"].get<double>(), kArea / 10, 0.01 * kArea / 10);
     EXPECT_NEAR(p["onsetX"].get<double>(), 2800, 10);
-    EXPECT_EQ(p["onsetTemp"].get<double>(),
+    EXPECT_EQ(p["tangentOnsetTemp"].get<double>(),
               100 + p["onsetX"].get<int>() / 100);  // identity temperature table
+    // The extrapolated onset of a Gaussian: two widths before its top, at 128 (the temperature
+    // rises by one every 100 items).
+    EXPECT_NEAR(p["onsetTemp"].get<double>(), 128, 1);
     EXPECT_NEAR(p["topTemp"].get<double>(), 130, 0.01);
     EXPECT_TRUE(p["heat"].is_null());
     EXPECT_TRUE(p["specificHeat"].is_null());
