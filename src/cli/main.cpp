@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
     RegisterRecordCommand(app, context);
     RegisterChannelCommands(app, context);
     RegisterRecoverCommand(app, context);
+    RegisterHeatCapacityCommands(app, context);
 
     try {
         app.parse(argc, argv);

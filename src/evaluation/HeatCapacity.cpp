@@ -235,10 +235,7 @@ void Evaluate(const TCpRun& aSample, const RPrepared& aPrepared, RHeatCapacity& 
 }
 
 void Finish(RHeatCapacity& r, const TCpOptions& aOptions) {
-    if (!aOptions.at.empty()) r.table = HeatCapacityTable(r, aOptions.at, aOptions.halfWidth);
-    for (const RCpPoint& p : r.table)
-        if (p.count == 0)
-            r.warnings.push_back("Температура " + Num(p.temperature, 1) + " °С вне диапазона результата");
+    if (!aOptions.at.empty()) TabulateHeatCapacity(r, aOptions.at, aOptions.halfWidth);
 }
 
 }  // namespace
@@ -390,6 +387,26 @@ std::vector<RCpPoint> HeatCapacityTable(const RHeatCapacity& aResult, std::span<
         p.scatter = std::sqrt(std::max(0.0, (syy - slope * sxy) / (s.n - 2)));
     }
     return table;
+}
+
+void TabulateHeatCapacity(RHeatCapacity& aResult, std::span<const double> aAt, double aHalfWidth) {
+    aResult.table = HeatCapacityTable(aResult, aAt, aHalfWidth);
+    for (const RCpPoint& p : aResult.table)
+        if (p.count == 0)
+            aResult.warnings.push_back("Температура " + Num(p.temperature, 1) +
+                                       " °С вне диапазона результата");
+}
+
+std::vector<double> RoundTemperatures(double aFrom, double aTo) {
+    std::vector<double> at;
+    if (!(aTo >= aFrom)) return at;
+    for (double step : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0, 200.0, 500.0}) {
+        at.clear();
+        for (double T = std::ceil(aFrom / step) * step; T <= aTo + 1e-9; T += step)
+            at.push_back(T);
+        if (at.size() <= 20) break;
+    }
+    return at;
 }
 
 }  // namespace kalvero::evaluation

@@ -94,5 +94,10 @@ RHeatCapacity DirectHeatCapacity(const TCpRun& aSample, const TCpRun* aBlank,
 // The table of a result at the temperatures aAt (°C) from the items within ±aHalfWidth (K).
 std::vector<RCpPoint> HeatCapacityTable(const RHeatCapacity& aResult, std::span<const double> aAt,
                                         double aHalfWidth);
+// The same made aResult's table, a warning for each temperature outside the result.
+void TabulateHeatCapacity(RHeatCapacity& aResult, std::span<const double> aAt, double aHalfWidth);
+// Round temperatures inside aFrom … aTo (°C), at most twenty, 1, 2, 5, 10, 20, 50 … K apart: the
+// table when none are asked for.
+std::vector<double> RoundTemperatures(double aFrom, double aTo);
 
 }  // namespace kalvero::evaluation
