@@ -142,25 +142,29 @@ RPrepared Prepare(const TCpRun& r, bool aAbsolute, bool aPerMassResult, std::vec
     }
 
     const size_t n = p.heating.Count();
-    out.temperature.resize(n);
-    out.value.resize(n);
+    out.temperature.reserve(n);
+    out.value.reserve(n);
     const double scale = (r.endoUp ? 1.0 : -1.0) * factor / out.rate;
     double highest = -INFINITY;
-    for (size_t k = 0; k < n; ++k) {
-        const size_t i = p.heating.from + k;
+    bool finite = true;
+    for (size_t i = p.heating.from; i <= p.heating.to; ++i) {
         const double T = c.temperature[i], y = c.signal[i], t = c.time[i];
-        if (!std::isfinite(T) || !std::isfinite(y) || !std::isfinite(t)) ThrowInvalidValues();
+        finite &= std::isfinite(T + y + t);
         highest = std::max(highest, T);
-        out.temperature[k] = highest;
-        out.value[k] = (y - level - slope * (t - at)) * scale;
+        out.temperature.push_back(highest);
+        out.value.push_back((y - level - slope * (t - at)) * scale);
     }
+    if (!finite) ThrowInvalidValues();
     return out;
 }
 
-// The values of a prepared run at temperatures that mostly ascend: a cursor that walks to each.
+// The values of a table at arguments that mostly ascend: a cursor that walks to each, linear
+// between the rows; NaN outside the table.
 class TAtTemperature {
 public:
     explicit TAtTemperature(const RPrepared& aRun) : fT(aRun.temperature), fV(aRun.value) {}
+    TAtTemperature(const std::vector<double>& aArguments, const std::vector<double>& aValues)
+        : fT(aArguments), fV(aValues) {}
     double operator()(double x) {
         const size_t n = fT.size();
         if (n < 2 || !(x >= fT.front() && x <= fT.back())) return NAN;
@@ -280,13 +284,13 @@ RHeatCapacity RatioHeatCapacity(const TCpRun& aSample, const TCpRun& aReference,
     if (aBlank) runs.push_back(&blank);
     ChooseRange(runs, aOptions, r);
 
-    TAtTemperature ref(reference), empty(blank);
+    TAtTemperature ref(reference), empty(blank), referenceCp(aReferenceCp.kelvin, aReferenceCp.cp);
     size_t outside = 0;
     double refSum = 0;
     Evaluate(aSample, sample, r, [&](double aValue, double T) -> double {
         const double b = aBlank ? empty(T) : 0.0;
         const double dRef = (ref(T) - b) / reference.massDivisor;
-        const double cpRef = aReferenceCp.AtCelsius(T);
+        const double cpRef = referenceCp(T + kKelvin);
         if (!std::isfinite(cpRef)) {
             ++outside;
             return NAN;
