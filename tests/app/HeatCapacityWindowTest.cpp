@@ -17,7 +17,6 @@
 #include "app/Commands.h"
 #include "app/CompareDialog.h"
 #include "app/HeatCapacityDialog.h"
-#include "data/PhysicalExperiment.h"
 #include "processing/Peak.h"
 #include "processing/PeakUtils.h"
 #include "support/ProgramRuns.h"
@@ -35,11 +34,8 @@ protected:
     // The model run saved as an experiment file and opened in a window of its own.
     TfrmDataWindow& Open(const TProgramRun& aModel, const std::string& aName) {
         if (!form) Start();
-        TDataClass d;
-        std::vector<std::string> warnings;
-        FillFromPhysicalRun(d, aModel.Run(), warnings);
         const std::string file = dir.Str() + aName;
-        d.SaveToFile(file, false);
+        ExperimentOf(aModel.Run())->SaveToFile(file, false);
         TfrmDataWindow* w = form->OpenFile(file);
         EXPECT_NE(w, nullptr) << aName;
         QCoreApplication::processEvents();

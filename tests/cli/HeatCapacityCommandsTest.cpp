@@ -27,14 +27,12 @@ protected:
 
     // The run saved as an experiment file (or, for a .csv name, as the open export).
     std::string Save(const TPhysicalRun& run, const std::string& aName) {
-        TDataClass d;
-        std::vector<std::string> warnings;
-        FillFromPhysicalRun(d, run, warnings);
+        const auto d = ExperimentOf(run);
         const std::string file = dir.Str() + aName;
         if (aName.ends_with(".csv")) {
-            WriteOpenExport(d, file, TOpenExportFormat::Csv);
+            WriteOpenExport(*d, file, TOpenExportFormat::Csv);
         } else {
-            d.SaveToFile(file, false);
+            d->SaveToFile(file, false);
         }
         return file;
     }

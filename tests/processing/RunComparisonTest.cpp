@@ -18,11 +18,8 @@ namespace {
 class RunComparisonTest : public ::testing::Test {
 protected:
     TTestConfig config;
-    std::unique_ptr<TDataClass> Make(const test::TProgramRun& aModel) {
-        auto d = std::make_unique<TDataClass>();
-        std::vector<std::string> warnings;
-        FillFromPhysicalRun(*d, aModel.Run(), warnings);
-        return d;
+    static std::unique_ptr<TDataClass> Make(const test::TProgramRun& aModel) {
+        return test::ExperimentOf(aModel.Run());
     }
     // The value of channel aChannel at the time aTime, from the comparison's readings.
     static double SignalAt(const TDataClass& d, int aChannel, double aTime) {

@@ -38,9 +38,7 @@ class SegmentSplitTest : public ::testing::Test {
 protected:
     TTestConfig config;
     std::unique_ptr<TDataClass> Make(const TPhysicalRun& aRun) {
-        auto d = std::make_unique<TDataClass>();
-        std::vector<std::string> warnings;
-        FillFromPhysicalRun(*d, aRun, warnings);
+        auto d = test::ExperimentOf(aRun);
         d->fFileName = "/data/run.dsc";
         d->fDescription = "ПЭТ";
         return d;

@@ -10,10 +10,12 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <random>
 #include <utility>
 #include <vector>
 
+#include "data/DataClass.h"
 #include "data/PhysicalExperiment.h"
 
 namespace kalvero::test {
@@ -113,5 +115,13 @@ struct TCpProcedure {
         blank.mass = 0, blank.offset = 0.1, blank.drift = 2.5e-5, blank.seed = 3;
     }
 };
+
+// The run as an experiment (the configuration installed first).
+inline std::unique_ptr<TDataClass> ExperimentOf(const TPhysicalRun& aRun) {
+    auto d = std::make_unique<TDataClass>();
+    std::vector<std::string> warnings;
+    FillFromPhysicalRun(*d, aRun, warnings);
+    return d;
+}
 
 }  // namespace kalvero::test
