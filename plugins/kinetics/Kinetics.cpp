@@ -1,22 +1,25 @@
-// TKinetics: activation energy by the Kissinger method from the main peak of every open
-// experiment. The example every plug-in author starts from: one command, results left in the
-// parameters ("activationEnergy" kJ/mol, "r2", "count", "row.N") and shown in a message.
+// TKinetics: the kinetics of a reaction from runs at several heating rates, over the open
+// experiments. "Кинетика по Киссинджеру" gives the activation energy by Kissinger's method from the
+// main peak of each run, left in the parameters ("activationEnergy" kJ/mol, "r2", "count",
+// "row.N") and shown in a message: the example every plug-in author starts from.
+// "Изоконверсионный анализ" gives E(α) by every isoconversional method the ICTAC Kinetics
+// Committee recommends, Kissinger's E and A, the committee's warnings and a model-free prediction,
+// described for the program's window (the workbench, KineticsWorkbench.h). Its parameters: the
+// effect of experiment N in "range.N" ("500C:560C"; else its largest peak), the workbench's
+// options and prediction by their input ids.
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <utility>
+#include <map>
+#include <memory>
 
+#include "KineticEffect.h"
+#include "KineticsWorkbench.h"
 #include "KissingerFit.h"
 #include "common/MsgBoxes.h"
 #include "common/Procs.h"
 #include "data/DataClass.h"
 #include "plugins/Plugin.h"
 #include "plugins/PluginRegistry.h"
-#include "processing/Peak.h"
 #include "processing/PeakTemperature.h"
-#include "processing/PeakUtils.h"
 
 namespace kalvero {
 
@@ -24,9 +27,10 @@ class TKinetics : public TPlugin {
 public:
     using TPlugin::TPlugin;
 
-    static constexpr const char* kCommand = "Кинетика по Киссинджеру";
+    static constexpr const char* kKissinger = "Кинетика по Киссинджеру";
+    static constexpr const char* kIsoconversional = "Изоконверсионный анализ";
 
-    void Init() override { fPluginCommands = {kCommand}; }
+    void Init() override { fPluginCommands = {kKissinger, kIsoconversional}; }
     std::string pluginName() override { return "Kinetics"; }
     TPluginCaps PluginCaps() override {
         return PluginCap(pcHelpFile) | PluginCap(pcFileMenu) | PluginCap(pcGraphicMenu);
@@ -35,14 +39,44 @@ public:
     void UpdateWork(const std::string&) override {}
 
     void BeginWork(const std::string& aPluginCommand) override {
-        // The file menu runs a plug-in by its name: that is this one command too.
-        if (aPluginCommand != kCommand && aPluginCommand != pluginName())
+        if (aPluginCommand == kIsoconversional) return Isoconversional();
+        // The file menu runs a plug-in by its name: that is Kissinger's command.
+        if (aPluginCommand != kKissinger && aPluginCommand != pluginName())
             throw EPluginException("Неизвестная команда плагина: " + aPluginCommand);
+        Kissinger();
+    }
+
+    void ResultsAction(RPluginResults& aResults, const std::string& aAction) override {
+        const auto it = fWorkbenches.find(aResults.id);
+        if (it == fWorkbenches.end()) return TPlugin::ResultsAction(aResults, aAction);
+        kinetics::TKineticsWorkbench& bench = *it->second;
+        const kinetics::TInputTexts inputs = [&](const std::string& aId) { return aResults.InputValue(aId); };
+        if (aAction == kinetics::kActionAnalyse)
+            bench.Analyse(inputs);
+        else if (aAction == kinetics::kActionPredictTime)
+            bench.Predict(inputs, kinetics::TPredictionKind::pkTime);
+        else if (aAction == kinetics::kActionPredictTemperature)
+            bench.Predict(inputs, kinetics::TPredictionKind::pkTemperature);
+        else
+            return TPlugin::ResultsAction(aResults, aAction);
+        aResults = bench.Describe(aResults.id);
+    }
+
+    void ReleaseResults(const std::string& aResultsId) override { fWorkbenches.erase(aResultsId); }
+
+private:
+    std::vector<TDataClass*> Experiments() const {
         std::vector<TDataClass*> runs = fAllDataClasses;
         if (runs.empty() && fCurrentDataClass) runs.push_back(fCurrentDataClass);
+        return runs;
+    }
+
+    void Kissinger() {
         std::vector<kinetics::RKissingerPoint> points;
-        for (TDataClass* d : runs)
-            points.push_back(MainPeak(*d));
+        for (TDataClass* d : Experiments()) {
+            const TPeak& peak = kinetics::MainPeak(*d, *fCommonConfig, fLogger.get());
+            points.push_back({kinetics::ExperimentName(*d), d->fHeatSpeed, PeakTopTemperature(*d, peak)});
+        }
         const kinetics::RKissingerResult r = kinetics::KissingerFit(points);
 
         PutParam("activationEnergy", FormatFloat("%.3f", r.activationEnergy));
@@ -61,72 +95,33 @@ public:
         MsgBox(text);
     }
 
-private:
-    // The stretch around the largest departure of dT from the line through the levels of the
-    // heating's beginning (after the start settles) and end, out to where the departure falls
-    // below 5 % of its height.
-    static std::pair<int, int> BroadPeakRange(const TDataClass& d) {
-        // Only the heating counts: what follows the hottest item (a hold, the heater switched
-        // off) moves the base line without a thermal effect of the sample.
-        int n = 0;
-        for (int i = 1; i < d.GetItemCount(); ++i) {
-            if (d.items[i][0].tc > d.items[n][0].tc) n = i;
+    // Each experiment's effect as a run of the reaction, analysed with the parameters' options;
+    // the workbench stays for the window's buttons until the window closes.
+    void Isoconversional() {
+        const std::vector<TDataClass*> experiments = Experiments();
+        std::vector<kinetics::RKineticRun> runs;
+        std::vector<std::string> warnings;
+        for (size_t k = 0; k < experiments.size(); ++k) {
+            TDataClass& d = *experiments[k];
+            const std::string range = fParams.GetValue("range." + std::to_string(k + 1));
+            const TPeak& peak = range.empty()
+                                    ? kinetics::MainPeak(d, *fCommonConfig, fLogger.get())
+                                    : kinetics::PeakInRange(d, range, *fCommonConfig, fLogger.get());
+            runs.push_back(kinetics::RunOfPeak(d, peak, warnings));
         }
-        ++n;
-        if (n < 100) return {0, n - 1};
-        const int skip = n / 20, span = n / 10;
-        auto level = [&](int aFrom) {
-            double sum = 0;
-            for (int i = aFrom; i < aFrom + span; ++i)
-                sum += d.items[i][0].dt;
-            return sum / span;
-        };
-        const double x1 = skip + span / 2.0, y1 = level(skip);
-        const double x2 = n - span / 2.0, y2 = level(n - span);
-        auto departure = [&](int i) { return d.items[i][0].dt - (y1 + (y2 - y1) * (i - x1) / (x2 - x1)); };
-        int top = skip;
-        for (int i = skip; i < n; ++i) {
-            if (std::fabs(departure(i)) > std::fabs(departure(top))) top = i;
-        }
-        const double limit = 0.05 * std::fabs(departure(top));
-        int from = top, to = top;
-        while (from > skip && std::fabs(departure(from)) > limit)
-            --from;
-        while (to < n - 1 && std::fabs(departure(to)) > limit)
-            ++to;
-        return {from, to};
+        auto bench = std::make_shared<kinetics::TKineticsWorkbench>(std::move(runs), std::move(warnings));
+        const kinetics::TInputTexts params = [this](const std::string& aId) { return fParams.GetValue(aId); };
+        bench->Analyse(params);
+        bench->PredictAsked(params);
+        const std::string id = std::string(kIsoconversional) + " " + std::to_string(++fResultsCount);
+        fWorkbenches[id] = bench;
+        ShowResults(bench->Describe(id));
+        fLogger->Info("TKinetics", "Isoconversional analysis of " + std::to_string(experiments.size()) +
+                                       " runs, results " + id);
     }
 
-    // The peak of largest area of channel 0 (detected first when the experiment has none) and
-    // the temperature at its top.
-    kinetics::RKissingerPoint MainPeak(TDataClass& d) {
-        if (d.peaks.GetItemCount() == 0) {
-            TPeakUtils detector(d, *fCommonConfig, fLogger.get(), nullptr);
-            detector.DetectPeaks(0, d.GetItemCount() - 1);
-            // A reaction spread over tens of degrees can stay below detection limits set for sharp
-            // melting peaks (a 12-bit record, or limits of 12-bit counts): then the stretch that
-            // leaves the record's base line furthest is taken as the peak.
-            if (d.peaks.GetItemCount() == 0) {
-                const auto [from, to] = BroadPeakRange(d);
-                if (to > from) detector.AddPeakManually(from, to);
-            }
-        }
-        const TPeak* best = nullptr;
-        long double bestArea = -1;
-        for (int k = 0; k < d.peaks.GetItemCount(); ++k) {
-            const auto* peak = dynamic_cast<const TPeak*>(d.peaks.GetItemByIndex(k).value);
-            if (!peak) continue;
-            const long double area = std::fabs(peak->GetSummaryArea());
-            if (area > bestArea) bestArea = area, best = peak;
-        }
-        const std::string file = std::filesystem::path(d.fFileName).filename().string();
-        if (!best) throw EPluginException("В эксперименте " + file + " не найден пик");
-        kinetics::RKissingerPoint p;
-        p.file = file;
-        p.heatingRate = d.fHeatSpeed;
-        p.peakTemperature = PeakTopTemperature(d, *best);
-        return p;
-    }
+    std::map<std::string, std::shared_ptr<kinetics::TKineticsWorkbench>> fWorkbenches;
+    int fResultsCount = 0;
 };
 
 }  // namespace kalvero

@@ -3,40 +3,26 @@
 // under the table's title and axis titles. A rectangle dragged to the right and down zooms into
 // it; one dragged to the left or up shows everything again.
 
-#include <QRectF>
-#include <QWidget>
-
+#include "app/ZoomChart.h"
 #include "calibration/CalibrationGrid.h"
 
 namespace kalvero::app {
 
-class TCalibrationChart : public QWidget {
+class TCalibrationChart : public TZoomChart {
 public:
-    explicit TCalibrationChart(QWidget* aParent);
+    using TZoomChart::TZoomChart;
 
     void SetData(const RChartData& aData);
     const RChartData& Data() const { return fData; }
-    // Shows the whole curve and every point again.
-    void ResetZoom();
-    bool IsZoomed() const { return fZoom.isValid(); }
-    // The values shown: the zoom, or the extent of the curve and the points.
-    QRectF View() const;
 
 protected:
     void paintEvent(QPaintEvent* aEvent) override;
-    void mousePressEvent(QMouseEvent* aEvent) override;
-    void mouseMoveEvent(QMouseEvent* aEvent) override;
-    void mouseReleaseEvent(QMouseEvent* aEvent) override;
+    // The extent of the curve and the points.
+    QRectF Extent() const override;
+    QRect PlotRect() const override;
 
 private:
-    // The rectangle of the plot inside the widget (the titles and labels around it).
-    QRect PlotRect() const;
-    QPointF ToValue(QPoint aPixel) const;
-
     RChartData fData;
-    QRectF fZoom;  // invalid: no zoom
-    QPoint fDragFrom, fDragTo;
-    bool fDragging = false;
 };
 
 }  // namespace kalvero::app

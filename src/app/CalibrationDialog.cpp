@@ -20,6 +20,7 @@
 #include "app/DataWindow.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "app/NestedLoop.h"
 #include "app/PointGrid.h"
 #include "app/Prompts.h"
 #include "app/QtText.h"
@@ -462,7 +463,7 @@ void ShowCalibrationDialog(TKalveroForm& aMain, TCalibrationTableType aKind, Tfr
         return false;
     };
     TCalibrationFrm dialog(&aMain, table, aActive, runInProgress);
-    dialog.exec();
+    ExecNested(dialog, &aMain);
 }
 
 }  // namespace kalvero::app

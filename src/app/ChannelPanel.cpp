@@ -167,14 +167,18 @@ void TChannelPanel::Rename() {
 }
 
 void TChannelPanel::ChooseColor(bool aForT) {
+    auto colorOf = [aForT](TChannelDescriptor& aChannel) -> TColor& {
+        return aForT ? aChannel.tempCurveColor : aChannel.diffTempCurveColor;
+    };
     TDataClass* d = fWindow.Experiment();
     if (!d || d->GetChannelCount() == 0) return;
-    TChannelDescriptor& descriptor = d->descriptors[fWindow.CurrentChannel()];
-    TColor& color = aForT ? descriptor.tempCurveColor : descriptor.diffTempCurveColor;
-    if (const auto chosen = AskColor(this, color)) {
-        color = *chosen;
-        ChannelsChanged(fWindow.CurrentChannel());
-    }
+    const int channel = fWindow.CurrentChannel();
+    const auto chosen = AskColor(this, colorOf(d->descriptors[channel]));
+    // The chooser's loop may have added or removed channels: the channel is looked up anew.
+    d = fWindow.Experiment();
+    if (!chosen || !d || channel >= d->GetChannelCount()) return;
+    colorOf(d->descriptors[channel]) = *chosen;
+    ChannelsChanged(channel);
 }
 
 void TChannelPanel::MoveTo(int aPosition) {

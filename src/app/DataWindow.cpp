@@ -113,13 +113,17 @@ void TfrmDataWindow::LoadFile(const std::string& aFileName, int /*aFilterIndex: 
                                   extension + ")");
     fDataClass->mode = vm_view_dT_by_time;
     fDataClass->LoadFromFile(aFileName, ftDSC, 0);
+    ShowNewContent(aFileName);
+}
+
+void TfrmDataWindow::ShowNewContent(const std::string& aTitle) {
     fDataClass->ResetMargins(true);
     ResetTools();
     Redraw();
     UpdateScrollBars();
     UpdateButtons();
     UpdateViewModeMenu();
-    setWindowTitle(Q(aFileName));
+    setWindowTitle(Q(aTitle));
     UpdateChannels();
     Changed();
 }
@@ -134,15 +138,7 @@ void TfrmDataWindow::LoadImported(const TImportedRun& aRun, const std::string& a
     name.replace_extension("." + gConfig->workFileExt);
     fDataClass->fFileName = name.string();
     fDataClass->mode = vm_view_dT_by_time;
-    fDataClass->ResetMargins(true);
-    ResetTools();
-    Redraw();
-    UpdateScrollBars();
-    UpdateButtons();
-    UpdateViewModeMenu();
-    setWindowTitle(Q(name.filename().string()));
-    UpdateChannels();
-    Changed();
+    ShowNewContent(name.filename().string());
 }
 
 void TfrmDataWindow::SaveFile(const std::string& aFileName, int aFilterIndex) {

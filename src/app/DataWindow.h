@@ -182,6 +182,9 @@ private:
     void Changed();
 
     void ResizePlot(QSize aSize);
+    // After the experiment was filled anew (a file loaded, a run imported): the whole view, the
+    // window's title, commands and channels.
+    void ShowNewContent(const std::string& aTitle);
     void ResetMargins(bool aCheckRanges);
     // Margins reset, tools released, the picture drawn anew, commands and scroll bars refreshed.
     void ShowWholeView(bool aCheckRanges);

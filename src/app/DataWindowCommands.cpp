@@ -9,6 +9,7 @@
 #include "app/DataWindow.h"
 #include "app/MarkerList.h"
 #include "app/PlotView.h"
+#include "app/PluginResultsWindow.h"
 #include "app/Prompts.h"
 #include "app/QtText.h"
 #include "common/Globals.h"
@@ -156,6 +157,7 @@ void TfrmDataWindow::RunPluginCommand(int aPluginIndex, const std::string& aComm
             if (window) window->Redraw();
         });
         plugin->BeginWork(S(StripAccel(Q(aCommand))));
+        ShowPluginResults(*this, *plugin);
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
     }

@@ -223,6 +223,10 @@ void TfrmDataWindow::BuildActions() {
              vm_view_dt_and_temp_by_time, vm_view_dt_and_temp_by_time, c.showTempChannel);
     viewMode("X - " + c.tempChannelName + ", Y -" + c.diffChannelName, vm_view_dT_by_temp, vm_scan_dT_by_temp,
              c.showTempChannel);
+    // What the plot shows besides the curves, beside the views.
+    fViewModeMenu->addSeparator();
+    fViewModeMenu->addAction(fCommands.at(cmd::kEffectLabels));
+    fViewModeMenu->addAction(fCommands.at(cmd::kSegments));
 }
 
 void TfrmDataWindow::BuildToolBar() {

@@ -37,7 +37,7 @@ void FillList(QComboBox* aList, const std::vector<std::string>& aEntries, const 
 QButtonGroup* AddRadioGroup(QGroupBox* aBox, const std::vector<std::string>& aCaptions,
                             bool aHorizontal = false);
 // Opens a dialog modally without blocking the caller (scripted runs go on at once); it is freed
-// when it closes.
+// when it closes, though not while a nested loop of its code runs (NestedLoop.h).
 void OpenModal(QDialog* aDialog);
 // Shows aWindow restored from a minimised state, raised above the others and active.
 void BringToFront(QWidget& aWindow);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "app/NestedLoop.h"
 #include "app/QtText.h"
 
 namespace kalvero::app {
@@ -81,6 +82,8 @@ void TProgressForm::ShowLevel() {
 void TProgressForm::Pump(bool aForce) {
     if (!aForce && fSincePump->isValid() && fSincePump->elapsed() < 50) return;
     fSincePump->restart();
+    // The operation's code is below: what it works on must outlast whatever the events do.
+    const TNestedLoop loop(this);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QStringList>
 
+#include "app/NestedLoop.h"
 #include "app/QtText.h"
 
 namespace kalvero::app {
@@ -27,24 +28,32 @@ QStringList FilterList(const std::string& aFilter) {
     return Q(QtFileFilter(aFilter)).split(";;", Qt::SkipEmptyParts);
 }
 
+// The standard button the box was answered with (none when it was cancelled).
+QMessageBox::StandardButton RunBox(QMessageBox::Icon aIcon, const TPrompt& aPrompt,
+                                   QMessageBox::StandardButtons aButtons, QWidget* aParent) {
+    QMessageBox box(aIcon, Q(aPrompt.caption), Q(aPrompt.text), aButtons, aParent);
+    ExecNested(box, aParent);
+    return box.standardButton(box.clickedButton());
+}
+
 TPromptAnswer ShowBox(const TPrompt& aPrompt, QWidget* aParent) {
     TPromptAnswer answer;
     switch (aPrompt.kind) {
         case TPrompt::pkInfo:
-            QMessageBox::information(aParent, Q(aPrompt.caption), Q(aPrompt.text));
+            RunBox(QMessageBox::Information, aPrompt, QMessageBox::Ok, aParent);
             answer.accepted = true;
             break;
         case TPrompt::pkError:
-            QMessageBox::critical(aParent, Q(aPrompt.caption), Q(aPrompt.text));
+            RunBox(QMessageBox::Critical, aPrompt, QMessageBox::Ok, aParent);
             answer.accepted = true;
             break;
         case TPrompt::pkYesNo:
-            answer.accepted = QMessageBox::question(aParent, Q(aPrompt.caption), Q(aPrompt.text),
-                                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+            answer.accepted = RunBox(QMessageBox::Question, aPrompt, QMessageBox::Yes | QMessageBox::No,
+                                     aParent) == QMessageBox::Yes;
             break;
         case TPrompt::pkOkCancel:
-            answer.accepted = QMessageBox::question(aParent, Q(aPrompt.caption), Q(aPrompt.text),
-                                                    QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+            answer.accepted = RunBox(QMessageBox::Question, aPrompt, QMessageBox::Ok | QMessageBox::Cancel,
+                                     aParent) == QMessageBox::Ok;
             break;
         default:
             break;
@@ -66,7 +75,7 @@ TPromptAnswer ShowFileDialog(const TPrompt& aPrompt, QWidget* aParent) {
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
     TPromptAnswer answer;
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer;
+    if (ExecNested(dialog, aParent) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer;
     answer.accepted = true;
     answer.fileName = S(dialog.selectedFiles().first());
     answer.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
@@ -92,10 +101,11 @@ TPromptAnswer Ask(const TPrompt& aPrompt, QWidget* aParent) {
         case TPrompt::pkSaveFile:
             return ShowFileDialog(aPrompt, parent);
         case TPrompt::pkColor: {
-            const QColor chosen = QColorDialog::getColor(ToQColor(aPrompt.color), parent);
+            QColorDialog dialog(ToQColor(aPrompt.color), parent);
             TPromptAnswer answer;
-            answer.accepted = chosen.isValid();
-            if (answer.accepted) answer.color = FromQColor(chosen);
+            answer.accepted =
+                ExecNested(dialog, parent) == QDialog::Accepted && dialog.selectedColor().isValid();
+            if (answer.accepted) answer.color = FromQColor(dialog.selectedColor());
             return answer;
         }
         default:
@@ -139,9 +149,13 @@ std::optional<std::string> AskFolder(QWidget* aParent, const std::string& aCapti
         if (!answer.accepted || answer.fileName.empty()) return std::nullopt;
         return answer.fileName;
     }
-    const QString chosen = QFileDialog::getExistingDirectory(ParentOr(aParent), Q(aCaption), Q(aFolder));
-    if (chosen.isEmpty()) return std::nullopt;
-    return S(chosen);
+    QWidget* parent = ParentOr(aParent);
+    QFileDialog dialog(parent, Q(aCaption), Q(aFolder));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (ExecNested(dialog, parent) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return S(dialog.selectedFiles().first());
 }
 
 bool AskPrinter(QWidget* aParent, QPrinter& aPrinter) {
@@ -155,8 +169,9 @@ bool AskPrinter(QWidget* aParent, QPrinter& aPrinter) {
         }
         return answer.accepted;
     }
-    QPrintDialog dialog(&aPrinter, ParentOr(aParent));
-    return dialog.exec() == QDialog::Accepted;
+    QWidget* parent = ParentOr(aParent);
+    QPrintDialog dialog(&aPrinter, parent);
+    return ExecNested(dialog, parent) == QDialog::Accepted;
 }
 
 std::string QtFileFilter(const std::string& aFilter) {

@@ -40,7 +40,8 @@ void SetPromptAnswerer(TPromptAnswerer aAnswerer);
 bool HasPromptAnswerer();
 
 // Asks: through the answerer when one is installed, else with the real modal dialog over
-// aParent (the active window when null).
+// aParent (the active window when null). The dialog's loop keeps aParent's windows whole, and a
+// close of one of them cancels the dialog (NestedLoop.h).
 TPromptAnswer Ask(const TPrompt& aPrompt, QWidget* aParent = nullptr);
 
 // File choices. aFilter in the settings' form; the answer's filterIndex counts from 1.

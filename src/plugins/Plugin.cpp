@@ -1,6 +1,7 @@
 #include "plugins/Plugin.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "common/UiHooks.h"
 
@@ -41,12 +42,23 @@ TPlugin::~TPlugin() = default;
 
 void TPlugin::ClearAllData() {
     fParams.Clear();
+    fResults = {};
     fCurrentDataClass = nullptr;
     fAllDataClasses.clear();
 }
 
 void TPlugin::PutParam(const std::string& aParamName, const std::string& aParamValue) {
     fParams.AddUniq(aParamName, aParamValue);
+}
+
+void TPlugin::ResultsAction(RPluginResults&, const std::string& aAction) {
+    throw EPluginException("Плагин " + fPluginName + " не выполняет действие " + aAction);
+}
+
+void TPlugin::ReleaseResults(const std::string&) {}
+
+RPluginResults TPlugin::TakeResults() {
+    return std::exchange(fResults, {});
 }
 
 void TPlugin::FireOnRefreshGraphic() {

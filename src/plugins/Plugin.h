@@ -1,7 +1,8 @@
 #pragma once
 // Base class of every plug-in: processing commands that laboratories add without rebuilding the
 // program. A plug-in works on the current experiment and the list of all open ones, reads its
-// parameters from and leaves its results in fParams, and logs to a file of its own.
+// parameters from and leaves its results in fParams, and logs to a file of its own. A command
+// whose results are plots and tables describes them (PluginResults.h) and the program shows them.
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "common/IniFile.h"
 #include "common/Logger.h"
 #include "common/Object.h"
+#include "plugins/PluginResults.h"
 
 namespace kalvero {
 
@@ -59,6 +61,14 @@ public:
     virtual void BeginWork(const std::string& aPluginCommand) = 0;
     virtual void EndWork() = 0;
     virtual void UpdateWork(const std::string& aObjectId) = 0;
+    // The operator pressed the button aAction of results the plug-in described; aResults holds
+    // the inputs as the operator left them. The plug-in answers by changing aResults (lines of a
+    // panel, new tables and plots). EPluginException with the operator's message when it cannot.
+    // The base class knows no action.
+    virtual void ResultsAction(RPluginResults& aResults, const std::string& aAction);
+    // The window of the results aResultsId closed: what the plug-in kept to answer their buttons
+    // can go.
+    virtual void ReleaseResults(const std::string& aResultsId);
 
     void ClearAllData();
     void SetCurrentDataClass(TDataClass* aDataClass) { fCurrentDataClass = aDataClass; }
@@ -66,6 +76,8 @@ public:
     void AddDataClass(TDataClass* aDataClass) { fAllDataClasses.push_back(aDataClass); }
     void PutParam(const std::string& aParamName, const std::string& aParamValue);
     const TPairArray& Params() const { return fParams; }
+    // The results the last command described (empty when it described none), handed over once.
+    RPluginResults TakeResults();
     const std::vector<std::string>& PluginCommands() const { return fPluginCommands; }
     const std::string& PluginHelpFileName() const { return fHelpFileName; }
     void SetOnRefreshGraphic(std::function<void()> aHandler) { fOnRefreshGraphic = std::move(aHandler); }
@@ -77,6 +89,9 @@ public:
     const std::string& BaseName() const { return fPluginName; }
 
 protected:
+    // Leaves results for the program to show when the command ends.
+    void ShowResults(RPluginResults aResults) { fResults = std::move(aResults); }
+
     std::string fPluginName;
     TPluginCaps fPluginCaps = 0;
     std::vector<std::string> fPluginCommands;
@@ -92,6 +107,7 @@ protected:
     std::unique_ptr<TIniFile> fPluginIni;
     std::unique_ptr<TPluginProgress> fProgressForm;
     std::function<void()> fOnRefreshGraphic;
+    RPluginResults fResults;
 };
 
 }  // namespace kalvero

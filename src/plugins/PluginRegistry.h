@@ -21,7 +21,8 @@ class THeatCalibrationTable;
 
 // Raised by every change of TPlugin or of the classes it hands to plug-ins in a way that breaks
 // modules built before it.
-inline constexpr int32_t KALVERO_PLUGIN_INTERFACE_VERSION = 1;
+// 2: TPlugin describes results to show (ResultsAction, ReleaseResults, the results it keeps).
+inline constexpr int32_t KALVERO_PLUGIN_INTERFACE_VERSION = 2;
 inline constexpr const char* KALVERO_PLUGIN_VERSION_SYMBOL = "KalveroPluginInterfaceVersion";
 
 using TPluginFactory = TPlugin* (*)(const std::string& aClassName, TTempCalibrationTable* aTempTable,

@@ -279,8 +279,9 @@ TEST_F(HelpWindowTest, ThePluginsHelpOpensItsBookWhichLinksToTheProgramsBook) {
     ASSERT_NE(f.Command("Справка: Kinetics"), nullptr);
     Trigger(f, "Справка: Kinetics");
     EXPECT_EQ(Page(), gConfig->fApplicationPath + "plugins/Kinetics/index.html");
-    ASSERT_EQ(Help().Contents().count(), 1);
+    ASSERT_EQ(Help().Contents().count(), 2);
     EXPECT_EQ(Help().Contents().item(0)->text().toStdString(), "Кинетика по Киссинджеру");
+    EXPECT_EQ(Help().Contents().item(1)->text().toStdString(), "Изоконверсионный анализ");
     EXPECT_TRUE(Help().Browser().toPlainText().contains("Кинетика по Киссинджеру"));
     SaveArtifact(Help(), "help-kinetics");
     // A link into the program's book brings its contents.

@@ -357,8 +357,20 @@ TEST_F(MainWindowTest, EveryCommandIsFoundByItsCaptionOrHintInTheAccessibilityTr
                                  "Порядковый №",
                                  "Вся",
                                  "Выделить часть",
-                                 "Сдвинуть вверх"})
+                                 "Сдвинуть вверх",
+                                 "Импорт данных...",
+                                 "Результаты",
+                                 "Подписи на графике",
+                                 "Подписи эффектов на графике",
+                                 "Сегменты программы на графике"})
         EXPECT_TRUE(names.count(expected)) << expected;
+    // A label whose text changes is read by that text, not by a fixed name.
+    SendMouse(w.Plot(), QEvent::MouseMove, QPoint(w.Plot().width() / 2, w.Plot().height() / 2), Qt::NoButton,
+              Qt::NoButton);
+    ASSERT_FALSE(w.StatusCoordinates().isEmpty());
+    std::set<std::string> live;
+    CollectNames(QAccessible::queryAccessibleInterface(&w), live);
+    EXPECT_TRUE(live.count(w.StatusCoordinates().toStdString())) << w.StatusCoordinates().toStdString();
     EXPECT_TRUE(names.count(c.addIntegralCaption));
     EXPECT_TRUE(names.count("Оси - X:" + c.timeChannelShortName + " | Y:" + c.diffChannelShortName));
     EXPECT_TRUE(names.count("X - время, Y - " + c.diffChannelName));
