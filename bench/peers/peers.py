@@ -303,3 +303,65 @@ def import_csv(folder, n, repeats):
         return table
 
     return best(repeats, run)
+
+
+def cp_runs(folder, n):
+    """The blank's, the sapphire's and the sample's rows of time, temperature and heat flow, their
+    masses (mg) and the sapphire's table (K, J/(g K))."""
+    stem = os.path.join(folder, f"cp{n}")
+    with open(stem + ".masses") as f:
+        masses = [float(line) for line in f if line.strip()]
+    runs = [np.fromfile(f"{stem}-{k}.f64", dtype="<f8").reshape(-1, 3) for k in range(3)]
+    table = np.fromfile(os.path.join(folder, "cpSapphire.f64"), dtype="<f8").reshape(-1, 2)
+    return runs, masses, table
+
+
+def heat_capacity(folder, n, repeats):
+    """The sapphire ratio method with numpy on the same three runs: each run's heating found from its
+    rate over half a minute (a moving mean of the differences by numpy.cumsum) as the longest stretch above
+    0.1 K/min, the isotherms before and after it levelled by their second halves and the straight
+    line between them subtracted, the rate by numpy.polyfit, the sapphire and the blank brought
+    onto the sample's temperatures by numpy.interp, subtracted and divided, the sapphire's cp by
+    numpy.interp of its table; the table at ten temperatures by numpy.polyfit over +-1 K."""
+    runs, masses, table = cp_runs(folder, n)
+    at = np.arange(60, 201, 15.0)
+
+    def prepare(run):
+        t, T, y = run[:, 0], run[:, 1], run[:, 2]
+        step = (t[-1] - t[0]) / (len(t) - 1)
+        half = max(1, int(round(15 / step)))
+        sums = np.concatenate(([0.0], np.cumsum(np.diff(T))))
+        ahead, behind = np.minimum(np.arange(len(T)) + half, len(T) - 1), np.maximum(np.arange(len(T)) - half, 0)
+        slope = (sums[ahead] - sums[behind]) / ((ahead - behind) * step) * 60
+        heating = np.concatenate(([False], slope[:-1] > 0.1, [False]))
+        edges = np.flatnonzero(np.diff(heating.astype(np.int8)))
+        starts, ends = edges[0::2], edges[1::2]
+        k = np.argmax(ends - starts)
+        a, b = starts[k], min(ends[k], len(t)) - 1
+        middle = slice(a + (b - a) // 10, b - (b - a) // 10)
+        rate = np.polyfit(t[middle], T[middle], 1)[0] * 60
+        before, after = slice(a // 2, a), slice(b + 1 + (len(t) - b - 1) // 2, len(t))
+        t0, y0, t1, y1 = t[before].mean(), y[before].mean(), t[after].mean(), y[after].mean()
+        line = y0 + (y1 - y0) / (t1 - t0) * (t[a:b + 1] - t0)
+        return np.maximum.accumulate(T[a:b + 1]), (y[a:b + 1] - line) / rate
+
+    def run_all():
+        (Tb, vb), (Tr, vr), (Ts, vs) = [prepare(r) for r in runs]
+        lo, hi = max(Tb[0], Tr[0], Ts[0]), min(Tb[-1], Tr[-1], Ts[-1])
+        inside = (Ts >= lo + 0.1 * (hi - lo)) & (Ts <= hi - 0.1 * (hi - lo))
+        T = Ts[inside]
+        blank = np.interp(T, Tb, vb)
+        reference = (np.interp(T, Tr, vr) - blank) / masses[1]
+        cp = np.interp(T + 273.15, table[:, 0], table[:, 1]) * (vs[inside] - blank) / masses[2] / reference
+        values = []
+        for T0 in at:
+            near = np.abs(T - T0) <= 1
+            fit = np.polyfit(T[near] - T0, cp[near], 1, full=True)
+            values.append((fit[0][1], np.sqrt(fit[1][0] / (near.sum() - 2)) if len(fit[1]) else 0.0))
+        return np.array(values)
+
+    expected = 1.30 + 3.0e-3 * (at - 100) + 4.0e-6 * (at - 100) ** 2
+    found = run_all()[:, 0]
+    if not np.all(np.abs(found / expected - 1) < 0.005):
+        raise RuntimeError(f"the peer's cp {found} is not the model's {expected}")
+    return best(repeats, run_all)

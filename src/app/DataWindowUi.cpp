@@ -19,6 +19,7 @@
 #include "app/Commands.h"
 #include "app/DataWindow.h"
 #include "app/Dialogs.h"
+#include "app/ExperimentWindows.h"
 #include "app/MarkerList.h"
 #include "app/PlotView.h"
 #include "app/QtText.h"
@@ -293,6 +294,8 @@ void TfrmDataWindow::BuildPlotMenu() {
     fPlotMenu->addAction(PlotMenuTool("Линейная интерполяция", WM_LINE_INTERPOLATION));
     fPlotMenu->addSeparator();
     fPlotMenu->addAction(PlotMenuTool("Удаление участка кривой", WM_CUT_DATA));
+    fPlotMenu->addAction(MakeAction(this, "Разделить по сегментам", "Каждый сегмент программы в своём окне",
+                                    [this] { SplitIntoSegmentWindows(*this); }));
     fPlotMenu->addSeparator();
     fPlotMenu->addAction(PlotMenuTool("Первая производная", WM_FIRST_DERIVATIVE));
     fPlotMenu->addAction(PlotMenuTool("Вторая производная", WM_SECOND_DERIVATIVE));

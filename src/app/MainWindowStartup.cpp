@@ -14,8 +14,10 @@
 #include <utility>
 
 #include "app/Commands.h"
+#include "app/CompareDialog.h"
 #include "app/DataWindow.h"
 #include "app/Dialogs.h"
+#include "app/HeatCapacityDialog.h"
 #include "app/MainWindow.h"
 #include "app/MdiArrange.h"
 #include "app/QtText.h"
@@ -177,6 +179,13 @@ void TKalveroForm::BuildMenus() {
     fActions.at("save")->setShortcut(QKeySequence::Save);
     fActions.at("open")->setShortcut(QKeySequence::Open);
     fActions.at("new")->setShortcut(QKeySequence::New);
+
+    QMenu* analysis = menuBar()->addMenu("&Анализ");
+    analysis->addAction(action("heatCapacity", "Теплоёмкость (сапфир)...",
+                               "Удельная теплоёмкость по сапфиру (ASTM E1269, ISO 11357-4)",
+                               [this] { ShowHeatCapacityDialog(*this); }));
+    analysis->addAction(action("compare", "Сравнить...", "Несколько опытов на одном графике",
+                               [this] { ShowCompareDialog(*this); }));
 
     fSettingsMenu = menuBar()->addMenu("&Настройки");
     fSettingsMenu->addAction(

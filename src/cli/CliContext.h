@@ -74,6 +74,7 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterRecordCommand(CLI::App& aApp, TCliContext& aContext);
 void RegisterChannelCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterRecoverCommand(CLI::App& aApp, TCliContext& aContext);
+void RegisterHeatCapacityCommands(CLI::App& aApp, TCliContext& aContext);
 
 // The description of an experiment as "info" prints it.
 nlohmann::ordered_json ExperimentInfo(const TDataClass& aExperiment);

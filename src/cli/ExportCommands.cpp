@@ -16,6 +16,7 @@
 #include "common/Globals.h"
 #include "data/DataClass.h"
 #include "data/OpenExport.h"
+#include "data/PhysicalExperiment.h"
 #include "evaluation/PeakEvaluation.h"
 #include "graphics/ConversionExport.h"
 #include "graphics/DataCanvas.h"
@@ -25,15 +26,39 @@
 #include "graphics/TxtFileExport.h"
 #include "processing/Peak.h"
 #include "processing/PeakUtils.h"
+#include "processing/RunComparison.h"
 
 namespace kalvero::cli {
 namespace {
 
-std::unique_ptr<TDataClass> LoadForExport(TCliContext& aContext, const std::string& aFile, int aMode) {
+// One file, or with aOverlay the comparison of several (one channel each, named after its file).
+std::unique_ptr<TDataClass> LoadForExport(TCliContext& aContext, const std::string& aFile, int aMode,
+                                          const std::vector<std::string>& aOverlay = {},
+                                          const TComparisonOptions& aOverlayOptions = {},
+                                          std::vector<std::string>* aWarnings = nullptr) {
     aContext.Process();
     if (aMode < vm_view_dT_by_time || aMode > vm_repaint_scan_T_by_time)
         throw ECliError("Неизвестный режим отображения: " + std::to_string(aMode));
-    auto d = LoadExperimentFile(aContext, aFile);
+    if (aOverlay.empty() == aFile.empty()) throw ECliError("Задайте либо файл, либо --overlay с файлами");
+    std::unique_ptr<TDataClass> d;
+    if (aOverlay.empty()) {
+        d = LoadExperimentFile(aContext, aFile);
+    } else {
+        std::vector<std::unique_ptr<TDataClass>> runs;
+        std::vector<TComparedRun> compared;
+        for (const std::string& file : aOverlay) {
+            runs.push_back(LoadExperimentFile(aContext, file));
+            compared.push_back({runs.back().get(), std::filesystem::path(file).filename().string()});
+        }
+        d = std::make_unique<TDataClass>();
+        std::vector<std::string> warnings;
+        try {
+            BuildComparison(compared, aOverlayOptions, *d, warnings);
+        } catch (const EPhysicalRunException& e) {
+            throw ECliError(e.what());
+        }
+        if (aWarnings) *aWarnings = warnings;
+    }
     d->mode = static_cast<TCurveMode>(aMode);
     d->ResetMargins(true);
     return d;
@@ -112,11 +137,19 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
         int mode = 0, width = 1200, height = 800, step = 10, conversion = 0;
         bool peaks = false, fit = false, noDecimation = false, noHeader = false;
         std::vector<int> tangents, markers;
+        std::vector<std::string> overlay;
+        TComparisonOptions overlayOptions;
     };
     auto args = std::make_shared<TArgs>();
 
     auto* render = aApp.add_subcommand("render", "Draw an experiment's plot into a picture");
-    render->add_option("FILE", args->file, "Experiment file")->required();
+    render->add_option("FILE", args->file, "Experiment file");
+    render->add_option("--overlay", args->overlay,
+                       "Several runs on one plot instead of FILE, one curve each");
+    render->add_option("--offset", args->overlayOptions.offset,
+                       "With --overlay: each curve shifted up by this step");
+    render->add_flag("--per-mass", args->overlayOptions.perMass,
+                     "With --overlay: signals divided by their masses");
     render->add_option("--out", args->out, "Picture to write")->required();
     render->add_option("--format", args->format, "bmp, tiff, png or pdf (default: by the extension)");
     render->add_option("--mode", args->mode, "View mode 0 ... 10");
@@ -130,7 +163,9 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
     render->callback([&aContext, args] {
         const std::string format = PictureFormat(args->out, args->format);
         TGuiApplicationScope gui;  // released before the process ends, with everything drawn
-        const auto d = LoadForExport(aContext, args->file, args->mode);
+        std::vector<std::string> warnings;
+        const auto d =
+            LoadForExport(aContext, args->file, args->mode, args->overlay, args->overlayOptions, &warnings);
         if (args->peaks && d->GetItemCount() > 0) {
             TPeakUtils(*d, *gConfig, gLogger, nullptr).DetectPeaks(0, d->GetItemCount() - 1);
         }
@@ -169,11 +204,16 @@ void RegisterExportCommands(CLI::App& aApp, TCliContext& aContext) {
             }
         }
         d->SetCanvas(nullptr);
-        aContext.Print({{"file", written},
-                        {"format", format},
-                        {"width", args->width},
-                        {"height", args->height},
-                        {"peaks", d->peaks.GetItemCount()}});
+        nlohmann::ordered_json j{{"file", written},
+                                 {"format", format},
+                                 {"width", args->width},
+                                 {"height", args->height},
+                                 {"peaks", d->peaks.GetItemCount()}};
+        if (!args->overlay.empty()) {
+            j["channels"] = d->GetChannelCount();
+            j["warnings"] = warnings;
+        }
+        aContext.Print(j);
     });
 
     auto* exp = aApp.add_subcommand("export", "Write an experiment's curve as delimited text or a workbook");

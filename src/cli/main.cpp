@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     RegisterRecordCommand(app, context);
     RegisterChannelCommands(app, context);
     RegisterRecoverCommand(app, context);
+    RegisterHeatCapacityCommands(app, context);
 
     try {
         app.parse(argc, argv);
