@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "common/Logger.h"
@@ -166,29 +168,38 @@ bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd
     const TBufferView line = ViewOf(aCopy, WORKCHANNEL_BASE_LINE);
     std::copy_n(aCopy.dt[WORKCHANNEL_BASE_CURVE].get(), aCopy.count, aCopy.dt[WORKCHANNEL_BASE_LINE].get());
     const int64_t quiet = Round(static_cast<double>(d.frequency));
-    if (!(aLimit > 0)) {
-        // The lower quartile of the derivative's magnitude over the parts: the slope of the base
-        // line and the noise, which effects exceed many times over, even an effect that fills
-        // most of the record.
-        std::vector<int32_t> magnitudes;
-        for (const auto& [from, to] : aParts) {
-            const int step = std::max(1, (to - from + 1) / 100000);
-            for (int i = std::max(0, from); i <= to && i < first.Count(); i += step)
-                magnitudes.push_back(
-                    static_cast<int32_t>(std::min<int64_t>(std::llabs(first[i]), INT32_MAX)));
-        }
-        double quartile = 1;
-        if (!magnitudes.empty()) {
-            const auto at = magnitudes.begin() + static_cast<std::ptrdiff_t>(magnitudes.size() / 4);
-            std::nth_element(magnitudes.begin(), at, magnitudes.end());
-            quartile = std::max(1, *at);
-        }
-        aLimit = 15 * DETECT_QUIET_FACTOR * quartile;  // QuietLevel is a fifteenth of the limit
-        Log("Base line limit from the derivative: " + std::to_string(aLimit));
-    }
+    // A physical experiment's levels come from its own derivative, part by part (see
+    // DETECT_QUIET_FACTOR): the base line's slope (the median derivative) is taken out of a copy
+    // first, so that a sloping base line is as quiet as a flat one.
+    const bool ownLevels = !(aLimit > 0);
+    std::unique_ptr<int32_t[]> levelled;
+    if (ownLevels) levelled.reset(new int32_t[static_cast<size_t>(std::max<int64_t>(1, aCopy.count))]);
     bool found = false;
     for (const auto& [from, to] : aParts) {
-        if (!processing::LayBaseLine(curve, first, line, from, to, aLimit, QuietLevel(aLimit), quiet))
+        double limit = aLimit;
+        TBufferView partFirst = first;
+        if (ownLevels) {
+            const int a = std::max(0, from), b = std::min<int>(to, static_cast<int>(first.Count()) - 1);
+            if (b <= a) continue;
+            const int step = std::max(1, (b - a + 1) / 100000);
+            std::vector<int64_t> sample;
+            for (int i = a; i <= b; i += step)
+                sample.push_back(first[i]);
+            const auto middle = sample.begin() + static_cast<std::ptrdiff_t>(sample.size() / 2);
+            std::nth_element(sample.begin(), middle, sample.end());
+            const int64_t slope = *middle;
+            for (int i = a; i <= b; ++i)
+                levelled[i] = static_cast<int32_t>(
+                    std::clamp<int64_t>(static_cast<int64_t>(first[i]) - slope, INT32_MIN, INT32_MAX));
+            for (int64_t& v : sample)
+                v = std::llabs(v - slope);
+            const auto quarter = sample.begin() + static_cast<std::ptrdiff_t>(sample.size() / 4);
+            std::nth_element(sample.begin(), quarter, sample.end());
+            limit = 15 * DETECT_QUIET_FACTOR * std::max<double>(1, static_cast<double>(*quarter));
+            partFirst = TBufferView(levelled.get(), aCopy.count);
+            Log("Base line limit from the derivative: " + std::to_string(limit));
+        }
+        if (!processing::LayBaseLine(curve, partFirst, line, from, to, limit, QuietLevel(limit), quiet))
             continue;
         found = true;
         const double f = d.frequency;

@@ -186,6 +186,22 @@ TEST_F(PhysicalExperimentTest, AHeatFlowPeakIsAHeatWithoutATable) {
     EXPECT_NEAR(re.heat, model.heat / 1000, 0.005 * model.heat / 1000);
 }
 
+TEST_F(PhysicalExperimentTest, DetectionFindsEffectsOnFlatAndSteepBaseLinesAlike) {
+    // The same effect on base lines rising by 0, 0.01 and 0.03 mW per kelvin: the slope of a base
+    // line is no effect, and the effect's heat does not depend on it.
+    for (const double perKelvin : {0.0, 0.01, 0.03}) {
+        TGaussianRun run = model;
+        run.slope = perKelvin * run.rate / 60;
+        run.width = 15;
+        const auto d = Imported(run.Run());
+        TPeakUtils(*d, *config, nullptr, nullptr).DetectPeaks(0, d->GetItemCount() - 1);
+        ASSERT_EQ(d->peaks.GetItemCount(), 1) << perKelvin;
+        const TEffectResult r = EffectResults(*d).front();
+        EXPECT_NEAR(r.topTime, model.centre, 1) << perKelvin;
+        EXPECT_NEAR(r.heat, model.heat / 1000, 0.01 * model.heat / 1000) << perKelvin;
+    }
+}
+
 TEST_F(PhysicalExperimentTest, ASignalPerMassGivesJoulesPerGramWithoutAMass) {
     TGaussianRun perMass = model;
     perMass.heat = 30;  // mJ/mg under the effect: 30 J/g
