@@ -23,8 +23,11 @@ std::string Exact(double aValue) {
     return buffer;
 }
 
+// A field under its key in the JSON object and under the words of the text's header, which the
+// importers read back ("# sample mass (mg): 5").
 struct RField {
     const char* key;
+    const char* words;
     std::string value;
 };
 
@@ -36,24 +39,24 @@ std::string TableName(const TCalibrationTable* aTable) {
 // Every descriptive field, in the order the header lists them.
 std::vector<RField> Fields(const TDataClass& d, const TPhysicalRun& r) {
     std::vector<RField> f = {
-        {"program", "Kalvero " + ProductVersion()},
-        {"sample", d.fSampleName},
-        {"mass_mg", d.fSampleWeight > 0 ? Exact(d.fSampleWeight) : ""},
-        {"heating_rate_K_per_min", d.fHeatSpeed != 0 ? Exact(d.fHeatSpeed) : ""},
-        {"endothermic", d.EndoUp() ? "up" : "down"},
-        {"signal", SignalQuantityKey(r.quantity)},
-        {"signal_unit", r.unit},
-        {"operator", d.fOperatorName},
-        {"laboratory", d.fLaboratoryName},
-        {"instrument", d.fInstrument},
-        {"date", FormatDateTime("yyyy-mm-dd hh:nn:ss", d.fDateCreate)},
-        {"description", d.fDescription},
-        {"source", d.fSourceFile},
+        {"program", "program", "Kalvero " + ProductVersion()},
+        {"sample", "sample", d.fSampleName},
+        {"mass_mg", "sample mass (mg)", d.fSampleWeight > 0 ? Exact(d.fSampleWeight) : ""},
+        {"heating_rate_K_per_min", "heating rate (K/min)", d.fHeatSpeed != 0 ? Exact(d.fHeatSpeed) : ""},
+        {"endothermic", "endothermic", d.EndoUp() ? "up" : "down"},
+        {"signal_quantity", "signal", SignalQuantityKey(r.quantity)},
+        {"signal_unit", "signal unit", r.unit},
+        {"operator", "operator", d.fOperatorName},
+        {"laboratory", "laboratory", d.fLaboratoryName},
+        {"instrument", "instrument", d.fInstrument},
+        {"date", "date", FormatDateTime("yyyy-mm-dd hh:nn:ss", d.fDateCreate)},
+        {"description", "description", d.fDescription},
+        {"source", "source", d.fSourceFile},
     };
     if (!d.IsPhysical()) {
-        f.push_back({"temperature_table", TableName(gTempCalibrationTable)});
-        f.push_back({"dt_table", TableName(gDiffTempCalibrationTable)});
-        f.push_back({"heat_table", TableName(gHeatCalibrationTable)});
+        f.push_back({"temperature_table", "temperature table", TableName(gTempCalibrationTable)});
+        f.push_back({"dt_table", "dT table", TableName(gDiffTempCalibrationTable)});
+        f.push_back({"heat_table", "heat table", TableName(gHeatCalibrationTable)});
     }
     return f;
 }
@@ -98,7 +101,7 @@ std::string OpenExportText(const TDataClass& d, TOpenExportFormat aFormat, int a
     }
     std::string out = "# Kalvero export\n";
     for (const RField& f : fields)
-        out += "# " + std::string(f.key) + ": " + OneLine(f.value) + "\n";
+        out += "# " + std::string(f.words) + ": " + OneLine(f.value) + "\n";
     out += "time (s),temperature (°C)," + signalColumn + "\n";
     out.reserve(out.size() + r.time.size() * 48);
     for (size_t i = 0; i < r.time.size(); ++i)

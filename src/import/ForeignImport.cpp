@@ -46,6 +46,7 @@ TImportedRun ImportBytes(std::string_view aBytes, const TImportOptions& aOptions
     const TForeignText text(aBytes);
     if (text.Text().find_first_not_of(" \t\r\n\f\v") == std::string_view::npos)
         throw EImportError("Файл " + aShownName + " пуст");
+    if (IsExportJson(text.Text())) return ReadExportJson(text.Text(), aOptions, aShownName);
     const TImportInput input{text.Text(),  aOptions,
                              aShownName,   text.EncodingName(),
                              text.Notes(), aMapped && !text.Converted() ? &pages : nullptr};
@@ -102,6 +103,7 @@ bool LooksLikeForeignData(std::string_view aFirstBytes) {
         control += (b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != '\f') || b == 0x7F;
     }
     if (control * 100 > t.size()) return false;
+    if (IsExportJson(t)) return true;
     if (DetectLayout(t) != lyDelimited) return true;
     return FindRows(HeadLines(t, 2000), 0).has_value();
 }

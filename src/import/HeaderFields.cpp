@@ -20,7 +20,8 @@ enum TField {
     hfOperator,
     hfDate,
     hfComment,
-    hfExo
+    hfExo,
+    hfEndo
 };
 
 struct TKey {
@@ -81,6 +82,10 @@ constexpr TKey kKeys[] = {
     {"exotherm", hfExo},
     {"exothermic", hfExo},
     {"экзо", hfExo},
+    {"endo", hfEndo},
+    {"endotherm", hfEndo},
+    {"endothermic", hfEndo},
+    {"эндо", hfEndo},
 };
 
 // A key folded to lower case, without a leading '#', a trailing ':' or '.', and with single blanks.
@@ -218,7 +223,10 @@ std::optional<bool> EndoUpOfText(std::string_view aText) {
     const auto has = [&](std::string_view a, std::string_view b) {
         const size_t at = t.find(a);
         if (at == std::string::npos) return false;
-        const size_t rest = t.find_first_not_of(" \t:=", at + a.size());
+        // The rest of the word ("exothermic", "endotherms"), then the separators.
+        const size_t end = t.find_first_of(" \t:=", at + a.size());
+        if (end == std::string::npos) return false;
+        const size_t rest = t.find_first_not_of(" \t:=", end);
         return rest != std::string::npos && t.compare(rest, b.size(), b) == 0;
     };
     for (const std::string_view exo : {"exotherm", "exo", "экзо"}) {
@@ -282,10 +290,12 @@ bool ApplyHeaderField(std::string_view aKey, std::string_view aValue, TImportedR
             SetText(aRun.comment, aValue);
             return true;
         case hfExo:
+        case hfEndo:
             if (!aRun.endoUp) {
                 const std::optional<double> sign = LeadingNumber(aValue);
+                // −1 for exothermic effects: they point down; the same sign of endothermic ones.
                 if (sign && (*sign == -1 || *sign == 1))
-                    aRun.endoUp = *sign < 0;  // −1: exothermic effects point down
+                    aRun.endoUp = (field == hfExo) == (*sign < 0);
                 else if (const auto words = EndoUpOfText(std::string(key.name) + " " + std::string(aValue)))
                     aRun.endoUp = *words;
             }

@@ -154,7 +154,7 @@ TEST_F(CliImport, TheOpenExportImportsBackToTheSameValues) {
     Run("export " + ShellQuote(dsc) + " --format json --out " + ShellQuote(js));
     const std::string header = ReadFileBytes(csv).substr(0, 600);
     EXPECT_NE(header.find("# sample: PE film"), std::string::npos) << header;
-    EXPECT_NE(header.find("# mass_mg: 5"), std::string::npos) << header;
+    EXPECT_NE(header.find("# sample mass (mg): 5"), std::string::npos) << header;
     EXPECT_NE(header.find("heat flow (mW)"), std::string::npos) << header;
 
     // Exported, imported back, saved and loaded: every value within 1e-6 relative.
@@ -168,6 +168,19 @@ TEST_F(CliImport, TheOpenExportImportsBackToTheSameValues) {
             ASSERT_NEAR(x, y, 1e-6 * std::max(1.0, std::fabs(x))) << key << " " << i;
         }
     }
+    // The description comes back with the samples, from the text and from the JSON alike.
+    for (const std::string& file : {csv, js}) {
+        const json info = Run("info " + ShellQuote(file));
+        EXPECT_EQ(info["sampleName"], "PE film") << file;
+        EXPECT_EQ(info["sampleWeight"], 5.0) << file;
+        EXPECT_EQ(info["endothermic"], "down") << file;
+        EXPECT_EQ(info["itemCount"], 2401) << file;
+    }
+    const std::string fromJson = dir.Str() + "json.dsc";
+    Run("import " + ShellQuote(js) + " --out " + ShellQuote(fromJson));
+    const json c = Run("dump " + ShellQuote(fromJson));
+    for (size_t i = 0; i < a["dtc"].size(); i += 11)
+        ASSERT_EQ(a["dtc"][i], c["dtc"][i]) << i;
     const json exported = json::parse(ReadFileBytes(js));
     EXPECT_EQ(exported["signal_unit"], "mW");
     EXPECT_EQ(exported["endothermic"], "down");
