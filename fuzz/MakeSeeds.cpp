@@ -186,6 +186,19 @@ void ForeignExports(const fs::path& aOut) {
                Fixed(hf / 5.12, 6, ',') + ";" + (heating ? "1" : "2") + "\n";
     });
     Write(aOut / "import-hashkey" / "pa6.txt", hash);
+    std::string json =
+        "{\"format\": \"Kalvero export\", \"sample\": \"Индий\", \"mass_mg\": \"5\", "
+        "\"endothermic\": \"up\", \"signal_quantity\": \"heatFlow\", \"signal_unit\": \"mW\", ";
+    std::string times, temps, signals;
+    ExportRows(150, [&](double t, double temp, double hf) {
+        times += (times.empty() ? "" : ",") + Fixed(t, 3);
+        temps += (temps.empty() ? "" : ",") + Fixed(temp, 4);
+        signals += (signals.empty() ? "" : ",") + Fixed(hf, 6);
+        return std::string();
+    });
+    json +=
+        "\"time_s\": [" + times + "], \"temperature_C\": [" + temps + "], \"signal\": [" + signals + "]}\n";
+    Write(aOut / "import-json" / "export.json", json);
 }
 
 }  // namespace
