@@ -21,7 +21,12 @@ TImportedRun ReadExportJson(std::string_view aText, const TImportOptions& aOptio
     const auto refuse = [&](const std::string& aWhat) {
         return EImportError("Файл " + aShownName + " не читается как экспорт этой программы: " + aWhat);
     };
-    if (!j.is_object() || j.value("format", "") != "Kalvero export") throw refuse("нет описания формата");
+    // A text field, empty when it is absent or no text at all.
+    const auto text = [&j](const char* aKey) {
+        const auto at = j.find(aKey);
+        return at != j.end() && at->is_string() ? at->get<std::string>() : std::string();
+    };
+    if (!j.is_object() || text("format") != "Kalvero export") throw refuse("нет описания формата");
     TImportedRun run;
     run.layout = "json";
     run.encoding = "UTF-8";
@@ -29,25 +34,25 @@ TImportedRun ReadExportJson(std::string_view aText, const TImportOptions& aOptio
         run.time = j.at("time_s").get<std::vector<double>>();
         run.temperature = j.at("temperature_C").get<std::vector<double>>();
         run.signal = j.at("signal").get<std::vector<double>>();
-        const auto quantity = SignalQuantityFromKey(j.value("signal_quantity", std::string()));
-        run.signalUnit = j.value("signal_unit", std::string());
+        const auto quantity = SignalQuantityFromKey(text("signal_quantity"));
+        run.signalUnit = text("signal_unit");
         if (!quantity || run.signalUnit.empty()) throw refuse("не указана величина сигнала");
         run.quantity = *quantity;
         const auto number = [&](const char* aKey) -> std::optional<double> {
-            const std::string text = j.value(aKey, std::string());
-            if (text.empty()) return std::nullopt;
-            const double v = std::strtod(text.c_str(), nullptr);
+            const std::string field = text(aKey);
+            if (field.empty()) return std::nullopt;
+            const double v = std::strtod(field.c_str(), nullptr);
             return std::isfinite(v) && v > 0 ? std::optional<double>(v) : std::nullopt;
         };
         run.mass = number("mass_mg");
         run.heatingRate = number("heating_rate_K_per_min");
-        const std::string endo = j.value("endothermic", std::string());
+        const std::string endo = text("endothermic");
         if (endo == "up" || endo == "down") run.endoUp = endo == "up";
-        run.sampleName = j.value("sample", std::string());
-        run.operatorName = j.value("operator", std::string());
-        run.instrument = j.value("instrument", std::string());
-        run.dateText = j.value("date", std::string());
-        run.comment = j.value("description", std::string());
+        run.sampleName = text("sample");
+        run.operatorName = text("operator");
+        run.instrument = text("instrument");
+        run.dateText = text("date");
+        run.comment = text("description");
     } catch (const nlohmann::json::exception&) {
         throw refuse("нет массивов времени, температуры и сигнала");
     }
