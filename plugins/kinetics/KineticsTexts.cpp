@@ -34,6 +34,11 @@ std::pair<double, std::string> Split(const std::string& aText, const std::string
     }
 }
 
+template <typename Names>
+bool OneOf(const std::string& aUnit, const Names& aUnits) {
+    return std::find(std::begin(aUnits), std::end(aUnits), aUnit) != std::end(aUnits);
+}
+
 bool OneOf(const std::string& aUnit, std::initializer_list<const char*> aUnits) {
     return std::any_of(aUnits.begin(), aUnits.end(), [&](const char* u) { return aUnit == u; });
 }
@@ -70,7 +75,8 @@ double TemperatureOfText(const std::string& aText, const std::string& aField) {
 
 double DurationOfText(const std::string& aText, const std::string& aField) {
     const auto [value, unit] = Split(aText, aField);
-    const std::vector<std::pair<double, std::initializer_list<const char*>>> units{
+    // Vectors, not initializer lists: a list's array would die with the braces that made it.
+    static const std::vector<std::pair<double, std::vector<std::string>>> units{
         {1, {"", "s", "sec", "с", "сек"}},
         {kMinute, {"min", "m", "мин"}},
         {kHour, {"h", "ч"}},
