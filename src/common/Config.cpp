@@ -177,6 +177,7 @@ void TAppConfig::LoadApplicationSettings(const TIniFile& aIni) {
     addIntegralCaption = aIni.ReadString(s, "addIntegralCaption", "Ручная отметка пика");
     deleteIntegralCaption = aIni.ReadString(s, "deleteIntegralCaption", "Удаление пика");
     integralCaption = aIni.ReadString(s, "integralCaption", "Площадь пика");
+    historyMemoryMB = std::max(0, aIni.ReadInteger(s, "HistoryMemoryMB", 512));
 
     leftPrintMargin = aIni.ReadInteger("PrintOptions", "LeftPrintMargin", 15);
     rightPrintMargin = aIni.ReadInteger("PrintOptions", "RightPrintMargin", 5);

@@ -176,6 +176,8 @@ public:
     int32_t scanDelay = -1, startScanChannel = 1, timeApproximationType = 1, tempApproximationType = 1,
             bezieSmoothPower = 50;
     uint16_t smoothDotCount = 32, smoothDotStep = 2, smoothStep = 24, tangentTimeRange = 1000;
+    // The bound of each experiment's editing history, in megabytes.
+    int32_t historyMemoryMB = 512;
     int32_t leftPrintMargin = 15, rightPrintMargin = 5, topPrintMargin = 10, bottomPrintMargin = 10;
     bool allowColorPrinting = false;
 

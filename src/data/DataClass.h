@@ -15,6 +15,7 @@
 #include "common/Config.h"
 #include "common/DateTime.h"
 #include "common/ObjectCollection.h"
+#include "data/EditHistory.h"
 #include "data/EvaluationRecords.h"
 #include "data/ItemArray.h"
 #include "data/PhysicalUnits.h"
@@ -266,6 +267,8 @@ public:
     // The glass transitions, purities and crystallinities the operator evaluated; a purity or a
     // crystallinity names its peaks by their keys in `peaks` and lapses with them.
     TEvaluationRecords fEvaluations;
+    // Every edit since the last load or run, to be undone and redone (EditHistory.h).
+    TEditHistory fHistory{HistoryLimitBytes()};
     std::vector<TScreenCoord> coords;  // [0]: the dT zero line, [1]: the T zero line, then cut-line points
 
     // View window.
