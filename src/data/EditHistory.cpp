@@ -35,13 +35,7 @@ struct REditStep {
 // The experiment as it stood when the step began: its samples whole, since any of them may change.
 struct REditCapture {
     std::string name;
-    TItemArray items;
-    TRawReadingArray undoCopy;
-    RChannelList channels;
-    RViewRanges view;
-    TEvaluationRecords evaluations;
-    RObjectList peaks, tangents, bubbles;
-    bool unsaved = false;
+    RExperimentState state;
 };
 
 namespace {
@@ -91,30 +85,28 @@ TEditHistory::~TEditHistory() = default;
 void TEditHistory::Begin(const TDataClass& d, const std::string& aName) {
     if (fDepth++ > 0 || !fEnabled) return;
     SyncSavedMark(d);
-    fCapture = std::make_unique<REditCapture>(
-        REditCapture{aName, d.items, d.undoItems, RChannelList::Of(d), RViewRanges::Of(d), d.fEvaluations,
-                     RObjectList::Of(d.peaks), RObjectList::Of(d.tangents), RObjectList::Of(d.bubbles),
-                     d.fHasUnsavedChanges});
+    fCapture = std::make_unique<REditCapture>(REditCapture{aName, RExperimentState::Of(d)});
 }
 
 bool TEditHistory::Commit(TDataClass& d) {
     if (fDepth == 0) throw std::logic_error("TEditHistory::Commit without Begin");
     if (--fDepth > 0 || !fCapture) return false;
-    const std::unique_ptr<REditCapture> c = std::move(fCapture);
+    const std::unique_ptr<REditCapture> capture = std::move(fCapture);
+    RExperimentState& c = capture->state;
     auto step = std::make_unique<REditStep>();
-    step->name = c->name;
-    step->items = MakeSamplePatch(c->items, d.items);
-    c->items = TItemArray();  // the whole copy goes before the step's own parts are made
-    step->undoCopy = MakeSamplePatch(c->undoCopy, d.undoItems);
-    step->channels = Compare(std::move(c->channels), RChannelList::Of(d));
-    step->view = Compare(std::move(c->view), RViewRanges::Of(d));
+    step->name = capture->name;
+    step->items = MakeSamplePatch(c.items, d.items);
+    c.items = TItemArray();  // the whole copy goes before the step's own parts are made
+    step->undoCopy = MakeSamplePatch(c.undoCopy, d.undoItems);
+    step->channels = Compare(std::move(c.channels), RChannelList::Of(d));
+    step->view = Compare(std::move(c.view), RViewRanges::Of(d));
     step->evaluations =
-        Compare(std::move(c->evaluations), TEvaluationRecords(d.fEvaluations), SameEvaluations);
-    step->peaks = Compare(std::move(c->peaks), RObjectList::Of(d.peaks));
-    step->tangents = Compare(std::move(c->tangents), RObjectList::Of(d.tangents));
-    step->bubbles = Compare(std::move(c->bubbles), RObjectList::Of(d.bubbles));
+        Compare(std::move(c.evaluations), TEvaluationRecords(d.fEvaluations), SameEvaluations);
+    step->peaks = Compare(std::move(c.peaks), RObjectList::Of(d.peaks));
+    step->tangents = Compare(std::move(c.tangents), RObjectList::Of(d.tangents));
+    step->bubbles = Compare(std::move(c.bubbles), RObjectList::Of(d.bubbles));
     if (step->Empty()) {
-        d.fHasUnsavedChanges = c->unsaved;
+        d.fHasUnsavedChanges = c.unsaved;
         return false;
     }
     step->bytes = BytesOf(*step);
@@ -192,7 +184,7 @@ void TEditHistory::SyncSavedMark(const TDataClass& d) {
     if (!d.fHasUnsavedChanges) fSaved = static_cast<long long>(fPosition);
 }
 
-void TEditHistory::Apply(TDataClass& d, const REditStep& s, bool aForward) {
+void TEditHistory::Apply(TDataClass& d, REditStep& s, bool aForward) {
     ApplySamplePatch(d.items, s.items, aForward);
     ApplySamplePatch(d.undoItems, s.undoCopy, aForward);
     // Work channels are scratch space: only their length follows the record.
@@ -203,6 +195,10 @@ void TEditHistory::Apply(TDataClass& d, const REditStep& s, bool aForward) {
     Put(s.peaks, aForward, [&](const RObjectList& v) { v.Restore(d.peaks); });
     Put(s.tangents, aForward, [&](const RObjectList& v) { v.Restore(d.tangents); });
     Put(s.bubbles, aForward, [&](const RObjectList& v) { v.Restore(d.bubbles); });
+    // What the step keeps changed sides: its size with them.
+    fBytes -= s.bytes;
+    s.bytes = BytesOf(s);
+    fBytes += s.bytes;
 }
 
 void TEditHistory::KeepWithinLimit() {

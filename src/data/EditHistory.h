@@ -1,7 +1,8 @@
 #pragma once
 // The editing history of an experiment: every edit is a step that keeps only what it changed, so
 // that it can be undone and redone to the same bits. A step keeps the stretch of each channel's
-// samples that differs (before and after), the whole channel when a channel came or went, and whole
+// samples that differs (the side not in force: undoing exchanges it with the array's), the channel
+// that came or went, and whole
 // copies of the small objects (peaks, markers, tangents, evaluations, channel list, view ranges)
 // that changed. The history is bounded in bytes; the oldest steps go first, and the operator is
 // told once. The saved state is a mark in the history: going back to it makes the experiment
@@ -65,7 +66,7 @@ private:
     // The saved mark follows a save made since the last step: an experiment without unsaved
     // changes is saved at the current position.
     void SyncSavedMark(const TDataClass& d);
-    void Apply(TDataClass& d, const REditStep& aStep, bool aForward);
+    void Apply(TDataClass& d, REditStep& aStep, bool aForward);
     void KeepWithinLimit();
 
     std::vector<std::unique_ptr<REditStep>> fSteps;

@@ -224,4 +224,16 @@ size_t RObjectList::Bytes() const {
     return bytes;
 }
 
+RExperimentState RExperimentState::Of(const TDataClass& d) {
+    return {d.items,
+            d.undoItems,
+            RChannelList::Of(d),
+            RViewRanges::Of(d),
+            d.fEvaluations,
+            RObjectList::Of(d.peaks),
+            RObjectList::Of(d.tangents),
+            RObjectList::Of(d.bubbles),
+            d.fHasUnsavedChanges};
+}
+
 }  // namespace kalvero

@@ -55,4 +55,17 @@ struct RObjectList {
     size_t Bytes() const;
 };
 
+// Everything an edit may change, as it stands: what a step is made from, and what tests compare.
+struct RExperimentState {
+    TItemArray items;
+    TRawReadingArray undoCopy;
+    RChannelList channels;
+    RViewRanges view;
+    TEvaluationRecords evaluations;
+    RObjectList peaks, tangents, bubbles;
+    bool unsaved = false;
+
+    static RExperimentState Of(const TDataClass& d);
+};
+
 }  // namespace kalvero

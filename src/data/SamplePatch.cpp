@@ -59,7 +59,7 @@ void DiffColumns(const TSampleArray<T>& a, const TSampleArray<T>& b, RSamplePatc
             ++first;
         while (end > first && Same(a[end - 1][ch], b[end - 1][ch]))
             --end;
-        if (first < end) p.spans.push_back({ch, first, Column(a, ch, first, end), Column(b, ch, first, end)});
+        if (first < end) p.spans.push_back({ch, first, Column(a, ch, first, end)});
     }
 }
 
@@ -70,9 +70,8 @@ void DiffRows(const TSampleArray<T>& a, const TSampleArray<T>& b, RSamplePatch<T
     const size_t first = CommonPrefix(a.Data(), b.Data(), shorter * c) / c;
     const size_t tail = CommonSuffix(a.Data() + na * c, b.Data() + nb * c, (shorter - first) * c) / c;
     p.kind = RSamplePatch<T>::pkRows;
-    p.first = first;
-    p.before.assign(a[first], a[first] + (na - tail - first) * c);
-    p.after.assign(b[first], b[first] + (nb - tail - first) * c);
+    p.first = first, p.tail = tail;
+    p.samples.assign(a[first], a[first] + (na - tail - first) * c);
 }
 
 // Whether the first aChannels channels of every item agree.
@@ -85,12 +84,8 @@ bool SameLeadingChannels(const TSampleArray<T>& a, const TSampleArray<T>& b, siz
 
 template <typename T>
 bool DiffAddedColumns(const TSampleArray<T>& a, const TSampleArray<T>& b, RSamplePatch<T>& p) {
-    const size_t ca = a.ChannelCount(), cb = b.ChannelCount();
-    if (!SameLeadingChannels(a, b, ca)) return false;
-    p.kind = RSamplePatch<T>::pkAddedColumns;
-    p.after.reserve(b.ItemCount() * (cb - ca));
-    for (size_t i = 0; i < b.ItemCount(); ++i)
-        p.after.insert(p.after.end(), b[i] + ca, b[i] + cb);
+    if (!SameLeadingChannels(a, b, a.ChannelCount())) return false;
+    p.kind = RSamplePatch<T>::pkAddedColumns;  // the added channels are in the array, in force
     return true;
 }
 
@@ -108,7 +103,7 @@ bool DiffRemovedColumn(const TSampleArray<T>& a, const TSampleArray<T>& b, RSamp
         if (std::memcmp(a[i] + removed + 1, b[i] + removed, (cb - removed) * sizeof(T)) != 0) return false;
     p.kind = RSamplePatch<T>::pkRemovedColumn;
     p.column = removed;
-    p.before = Column(a, removed, 0, n);
+    p.samples = Column(a, removed, 0, n);
     return true;
 }
 
@@ -117,43 +112,54 @@ void MoveRows(TSampleArray<T>& a, size_t aFrom, size_t aTo, size_t aRows) {
     if (aRows > 0) std::memmove(a[aTo], a[aFrom], aRows * a.ChannelCount() * sizeof(T));
 }
 
+// The stretch of rows in the array and the one kept change places.
 template <typename T>
-void ApplyRows(TSampleArray<T>& a, const RSamplePatch<T>& p, bool aForward) {
-    const std::vector<T>& put = aForward ? p.after : p.before;
-    const std::vector<T>& taken = aForward ? p.before : p.after;
+void SwapRows(TSampleArray<T>& a, RSamplePatch<T>& p) {
     const size_t c = a.ChannelCount(), n = a.ItemCount();
-    const size_t target = aForward ? p.itemsAfter : p.itemsBefore;
-    const size_t putRows = put.size() / c, takenRows = taken.size() / c;
-    const size_t tail = n - p.first - takenRows;
-    if (target > n) {
-        a.ResizeItems(target);
-        MoveRows(a, p.first + takenRows, p.first + putRows, tail);
-    } else {
-        MoveRows(a, p.first + takenRows, p.first + putRows, tail);
-        a.ResizeItems(target);
-    }
-    std::copy(put.begin(), put.end(), a[p.first]);
+    const size_t inArray = n - p.first - p.tail, kept = p.samples.size() / c;
+    std::vector<T> taken(a[p.first], a[p.first] + inArray * c);
+    if (kept > inArray) a.ResizeItems(p.first + kept + p.tail);
+    MoveRows(a, p.first + inArray, p.first + kept, p.tail);
+    if (kept < inArray) a.ResizeItems(p.first + kept + p.tail);
+    std::copy(p.samples.begin(), p.samples.end(), a[p.first]);
+    p.samples = std::move(taken);
+}
+
+// Channels aFrom … aTo − 1 of every item, item after item.
+template <typename T>
+std::vector<T> Columns(const TSampleArray<T>& a, size_t aFrom, size_t aTo) {
+    std::vector<T> out;
+    out.reserve(a.ItemCount() * (aTo - aFrom));
+    for (size_t i = 0; i < a.ItemCount(); ++i)
+        out.insert(out.end(), a[i] + aFrom, a[i] + aTo);
+    return out;
+}
+
+template <typename T>
+void PutColumns(TSampleArray<T>& a, size_t aFrom, size_t aTo, std::vector<T>& aSamples) {
+    for (size_t i = 0; i < a.ItemCount(); ++i)
+        std::copy_n(aSamples.data() + i * (aTo - aFrom), aTo - aFrom, a[i] + aFrom);
+    aSamples = {};
 }
 
 }  // namespace
 
 template <typename T>
 size_t RSamplePatch<T>::Bytes() const {
-    size_t samples = before.size() + after.size() + (wholeBefore.ItemCount() * wholeBefore.ChannelCount()) +
-                     (wholeAfter.ItemCount() * wholeAfter.ChannelCount());
+    size_t kept = samples.size() + whole.ItemCount() * whole.ChannelCount();
     for (const RSpan& s : spans)
-        samples += s.before.size() + s.after.size();
-    return samples * sizeof(T) + spans.size() * sizeof(RSpan) + sizeof(*this);
+        kept += s.samples.size();
+    return kept * sizeof(T) + spans.size() * sizeof(RSpan) + sizeof(*this);
 }
 
 template <typename T>
 RSamplePatch<T> MakeSamplePatch(const TSampleArray<T>& aBefore, const TSampleArray<T>& aAfter) {
     RSamplePatch<T> p;
-    p.itemsBefore = aBefore.ItemCount(), p.itemsAfter = aAfter.ItemCount();
     p.channelsBefore = aBefore.ChannelCount(), p.channelsAfter = aAfter.ChannelCount();
-    const bool sameItems = p.itemsBefore == p.itemsAfter, sameChannels = p.channelsBefore == p.channelsAfter;
+    const size_t items = aBefore.ItemCount();
+    const bool sameItems = items == aAfter.ItemCount(), sameChannels = p.channelsBefore == p.channelsAfter;
     if (sameItems && sameChannels) {
-        if (p.itemsBefore > 0 && p.channelsBefore > 0) DiffColumns(aBefore, aAfter, p);
+        if (items > 0 && p.channelsBefore > 0) DiffColumns(aBefore, aAfter, p);
         return p;
     }
     if (sameChannels && p.channelsBefore > 0) {
@@ -164,36 +170,35 @@ RSamplePatch<T> MakeSamplePatch(const TSampleArray<T>& aBefore, const TSampleArr
     if (sameItems && p.channelsAfter + 1 == p.channelsBefore && DiffRemovedColumn(aBefore, aAfter, p))
         return p;
     p.kind = RSamplePatch<T>::pkWhole;
-    p.wholeBefore = aBefore;
-    p.wholeAfter = aAfter;
+    p.whole = aBefore;
     return p;
 }
 
 template <typename T>
-void ApplySamplePatch(TSampleArray<T>& a, const RSamplePatch<T>& p, bool aForward) {
+void ApplySamplePatch(TSampleArray<T>& a, RSamplePatch<T>& p, bool aForward) {
     switch (p.kind) {
         case RSamplePatch<T>::pkNone:
             break;
         case RSamplePatch<T>::pkColumns:
-            for (const auto& s : p.spans) {
-                const std::vector<T>& put = aForward ? s.after : s.before;
-                for (size_t k = 0; k < put.size(); ++k)
-                    a[s.first + k][s.channel] = put[k];
-            }
+            for (auto& s : p.spans)
+                for (size_t k = 0; k < s.samples.size(); ++k)
+                    std::swap(a[s.first + k][s.channel], s.samples[k]);
             break;
         case RSamplePatch<T>::pkRows:
-            ApplyRows(a, p, aForward);
+            SwapRows(a, p);
             break;
         case RSamplePatch<T>::pkAddedColumns:
-            a.ResizeChannels(aForward ? p.channelsAfter : p.channelsBefore);
             if (aForward) {
-                const size_t added = p.channelsAfter - p.channelsBefore;
-                for (size_t i = 0; i < a.ItemCount(); ++i)
-                    std::copy_n(p.after.data() + i * added, added, a[i] + p.channelsBefore);
+                a.ResizeChannels(p.channelsAfter);
+                PutColumns(a, p.channelsBefore, p.channelsAfter, p.samples);
+            } else {
+                p.samples = Columns(a, p.channelsBefore, p.channelsAfter);
+                a.ResizeChannels(p.channelsBefore);
             }
             break;
         case RSamplePatch<T>::pkRemovedColumn:
             if (aForward) {
+                p.samples = Columns(a, p.column, p.column + 1);
                 a.RemoveChannel(p.column);
                 break;
             }
@@ -201,11 +206,12 @@ void ApplySamplePatch(TSampleArray<T>& a, const RSamplePatch<T>& p, bool aForwar
             for (size_t i = 0; i < a.ItemCount(); ++i) {
                 T* row = a[i];
                 std::copy_backward(row + p.column, row + p.channelsAfter, row + p.channelsBefore);
-                row[p.column] = p.before[i];
+                row[p.column] = p.samples[i];
             }
+            p.samples = {};
             break;
         case RSamplePatch<T>::pkWhole:
-            a = aForward ? p.wholeAfter : p.wholeBefore;
+            std::swap(a, p.whole);
             break;
     }
 }
@@ -214,7 +220,7 @@ template struct RSamplePatch<TItem>;
 template struct RSamplePatch<TRawReading>;
 template RSamplePatch<TItem> MakeSamplePatch(const TItemArray&, const TItemArray&);
 template RSamplePatch<TRawReading> MakeSamplePatch(const TRawReadingArray&, const TRawReadingArray&);
-template void ApplySamplePatch(TItemArray&, const RSamplePatch<TItem>&, bool);
-template void ApplySamplePatch(TRawReadingArray&, const RSamplePatch<TRawReading>&, bool);
+template void ApplySamplePatch(TItemArray&, RSamplePatch<TItem>&, bool);
+template void ApplySamplePatch(TRawReadingArray&, RSamplePatch<TRawReading>&, bool);
 
 }  // namespace kalvero

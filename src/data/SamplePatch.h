@@ -1,7 +1,9 @@
 #pragma once
 // What an edit did to a sample array, kept small: the stretch of each channel that differs, the
 // stretch of items cut out or put in, the channels added or the one removed, and only when nothing
-// narrower describes it the whole array before and after. Samples compare bit for bit.
+// narrower describes it the whole array. A patch keeps only the side that is not in the array: the
+// samples before the edit while the edit is in force, the samples after it once it is undone;
+// applying it exchanges the two. Samples compare bit for bit.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,30 +21,31 @@ struct RSamplePatch {
         pkRows,           // the same channels, items put in or taken out: one stretch of rows
         pkAddedColumns,   // the same items, channels added at the end
         pkRemovedColumn,  // the same items, one channel removed
-        pkWhole           // anything else: both arrays whole
+        pkWhole           // anything else: the whole array
     };
     struct RSpan {
         size_t channel = 0, first = 0;
-        std::vector<T> before, after;
+        std::vector<T> samples;
     };
 
     TKind kind = pkNone;
-    size_t itemsBefore = 0, itemsAfter = 0, channelsBefore = 0, channelsAfter = 0;
-    std::vector<RSpan> spans;      // pkColumns
-    size_t first = 0, column = 0;  // pkRows: the first differing row; pkRemovedColumn: the channel
-    std::vector<T> before, after;  // pkRows: the rows; pkAddedColumns: after; pkRemovedColumn: before
-    TSampleArray<T> wholeBefore, wholeAfter;  // pkWhole
+    size_t channelsBefore = 0, channelsAfter = 0;
+    std::vector<RSpan> spans;    // pkColumns
+    size_t first = 0, tail = 0;  // pkRows: the rows before and after the stretch that differs
+    size_t column = 0;           // pkRemovedColumn: the channel
+    std::vector<T> samples;      // pkRows, pkAddedColumns, pkRemovedColumn: the side not in force
+    TSampleArray<T> whole;       // pkWhole
 
     bool Empty() const { return kind == pkNone; }
     size_t Bytes() const;
 };
 
-// What turned aBefore into aAfter.
+// What turned aBefore into aAfter (aAfter in force: the patch keeps the before side).
 template <typename T>
 RSamplePatch<T> MakeSamplePatch(const TSampleArray<T>& aBefore, const TSampleArray<T>& aAfter);
-// Turns the after state into the before state (aForward false) or back (true).
+// Undoes (aForward false) or redoes the edit on the array, the patch keeping what it replaced.
 template <typename T>
-void ApplySamplePatch(TSampleArray<T>& aArray, const RSamplePatch<T>& aPatch, bool aForward);
+void ApplySamplePatch(TSampleArray<T>& aArray, RSamplePatch<T>& aPatch, bool aForward);
 
 extern template struct RSamplePatch<TItem>;
 extern template struct RSamplePatch<TRawReading>;

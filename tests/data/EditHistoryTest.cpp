@@ -25,27 +25,10 @@ namespace {
 
 constexpr int kItems = 6000;
 
-// Everything an edit may change, for comparing two experiments bit for bit.
-struct RState {
-    TItemArray items;
-    TRawReadingArray undoCopy;
-    RChannelList channels;
-    RViewRanges view;
-    TEvaluationRecords evaluations;
-    RObjectList peaks, tangents, bubbles;
-    bool unsaved = false;
-};
+using RState = RExperimentState;
 
 RState StateOf(const TDataClass& d) {
-    return {d.items,
-            d.undoItems,
-            RChannelList::Of(d),
-            RViewRanges::Of(d),
-            d.fEvaluations,
-            RObjectList::Of(d.peaks),
-            RObjectList::Of(d.tangents),
-            RObjectList::Of(d.bubbles),
-            d.fHasUnsavedChanges};
+    return RExperimentState::Of(d);
 }
 
 template <typename T>
@@ -353,8 +336,8 @@ TEST_F(EditHistory, ARandomSequenceOfEditsUndosAndRedosMatchesTheEditsReplayed) 
 }
 
 TEST_F(EditHistory, TheBoundDropsTheOldestStepsAndSaysSoOnce) {
-    // Each smoothing of 500 items keeps about 2 × 500 samples of 16 bytes.
-    d->fHistory.SetLimit(5 * 20000);
+    // Each smoothing of 500 items keeps about 500 samples of 16 bytes.
+    d->fHistory.SetLimit(5 * 10000);
     std::vector<RState> states;
     for (int k = 0; k < 12; ++k) {
         RecordEdit(d->fHistory, *d, "Сглаживание " + std::to_string(k),
@@ -419,18 +402,25 @@ TEST_F(EditHistory, AStepKeepsWhatItChangedAndADisabledHistoryNothing) {
         d->items[i][0] = TItem{20000 + i / 10, (i * 7919) % 13, 0, 0};
     d->FillTempValues();
     d->fHistory.Clear();
-    // A hundredth of the record smoothed: a hundredth kept, before and after, of one channel.
+    // A hundredth of the record smoothed: a hundredth of one channel kept, the side not in force.
     RecordEdit(d->fHistory, *d, "Сглаживание",
                [&] { SmoothRange(*d, TSmoothKind::skAverage, 500000, 510000, false, nullptr); });
     ASSERT_EQ(d->fHistory.StepCount(), 1u);
-    EXPECT_LT(d->fHistory.StepBytes(0), 2 * 10001 * sizeof(TItem) + 4096);
-    EXPECT_GT(d->fHistory.StepBytes(0), 2 * 9000 * sizeof(TItem));
+    EXPECT_LT(d->fHistory.StepBytes(0), 10001 * sizeof(TItem) + 4096);
+    EXPECT_GT(d->fHistory.StepBytes(0), 9000 * sizeof(TItem));
     // A cut keeps the items cut out, not the record.
     RecordEdit(d->fHistory, *d, "Вырезание", [&] { ASSERT_TRUE(d->CutData(200000, 201000)); });
     EXPECT_LT(d->fHistory.StepBytes(1), 1000 * (3 * sizeof(TItem) + sizeof(TRawReading)) + 4096);
-    // A new channel keeps that channel.
+    // A new channel is the experiment's while in force; undone, the step keeps that channel.
     RecordEdit(d->fHistory, *d, "Первая производная", [&] { AddFirstDerivativeChannel(*d, 0, 1000); });
-    EXPECT_LT(d->fHistory.StepBytes(2), d->GetItemCount() * sizeof(TItem) + 4096);
+    const size_t channel = d->GetItemCount() * sizeof(TItem);
+    EXPECT_LT(d->fHistory.StepBytes(2), 4096u);
+    d->fHistory.Undo(*d);
+    EXPECT_GE(d->fHistory.StepBytes(2), channel);
+    EXPECT_LT(d->fHistory.StepBytes(2), channel + 4096);
+    EXPECT_EQ(d->fHistory.Bytes(),
+              d->fHistory.StepBytes(0) + d->fHistory.StepBytes(1) + d->fHistory.StepBytes(2));
+    d->fHistory.Redo(*d);
     // A run records: the history keeps nothing.
     d->fHistory.SetEnabled(false);
     RecordEdit(d->fHistory, *d, "Маркер", [&] { d->AddBubble(10); });
