@@ -151,7 +151,6 @@ void TChannelPanel::SelectTab(int aIndex) {
 
 void TChannelPanel::ChannelsChanged(int aCurrent) {
     fWindow.SetCurrentChannel(aCurrent);
-    fWindow.Experiment()->fHasUnsavedChanges = true;
     fWindow.UpdateChannels();
     fWindow.Redraw();
     fWindow.Changed();
@@ -162,7 +161,7 @@ void TChannelPanel::Rename() {
     if (!d || d->GetChannelCount() == 0) return;
     std::string& name = d->descriptors[fWindow.CurrentChannel()].name;
     if (name == S(fName->text())) return;
-    name = S(fName->text());
+    fWindow.Edit("Имя канала", [&] { name = S(fName->text()); });
     ChannelsChanged(fWindow.CurrentChannel());
 }
 
@@ -177,7 +176,7 @@ void TChannelPanel::ChooseColor(bool aForT) {
     // The chooser's loop may have added or removed channels: the channel is looked up anew.
     d = fWindow.Experiment();
     if (!chosen || !d || channel >= d->GetChannelCount()) return;
-    colorOf(d->descriptors[channel]) = *chosen;
+    fWindow.Edit("Цвет канала", [&] { colorOf(d->descriptors[channel]) = *chosen; });
     ChannelsChanged(channel);
 }
 
@@ -189,21 +188,22 @@ void TChannelPanel::MoveTo(int aPosition) {
         Refresh();
         return;
     }
-    d->SwapWorkChannelChannels(current, aPosition);
+    fWindow.Edit("Порядок каналов", [&] { d->SwapWorkChannelChannels(current, aPosition); });
     ChannelsChanged(aPosition);
 }
 
 void TChannelPanel::SetVisible(bool aVisible) {
     TDataClass* d = fWindow.Experiment();
     if (!d || d->GetChannelCount() == 0) return;
-    d->descriptors[fWindow.CurrentChannel()].visible = aVisible;
+    fWindow.Edit("Видимость канала", [&] { d->descriptors[fWindow.CurrentChannel()].visible = aVisible; });
     fWindow.Redraw();
+    fWindow.Changed();
 }
 
 void TChannelPanel::MakeMain() {
     TDataClass* d = fWindow.Experiment();
     if (!d || fWindow.CurrentChannel() == 0 || fWindow.RefuseWhileAcquiring()) return;
-    d->SwapWorkChannelChannels(fWindow.CurrentChannel(), 0);
+    fWindow.Edit("Основной канал", [&] { d->SwapWorkChannelChannels(fWindow.CurrentChannel(), 0); });
     ChannelsChanged(0);
 }
 
@@ -211,7 +211,7 @@ void TChannelPanel::Delete() {
     TDataClass* d = fWindow.Experiment();
     const int current = fWindow.CurrentChannel();
     if (!d || current == 0 || fWindow.RefuseWhileAcquiring()) return;
-    d->RemoveChannel(current);
+    fWindow.Edit("Удаление канала", [&] { d->RemoveChannel(current); });
     ChannelsChanged(current - 1);
 }
 
@@ -220,8 +220,11 @@ void TChannelPanel::Copy() {
     if (!d || d->GetChannelCount() == 0 || fWindow.RefuseWhileAcquiring()) return;
     const int current = fWindow.CurrentChannel();
     const TChannelDescriptor source = d->descriptors[current];
-    const int copy = d->CreateCannel("Копия " + source.name, source.channelType) - 1;
-    d->CopyToChannel(current, copy);
+    int copy = 0;
+    fWindow.Edit("Копирование канала", [&] {
+        copy = d->CreateCannel("Копия " + source.name, source.channelType) - 1;
+        d->CopyToChannel(current, copy);
+    });
     ChannelsChanged(copy);
 }
 
@@ -233,9 +236,11 @@ void TChannelPanel::SwapTempAndDiffTemp() {
                   c.diffChannelName + "'?"))
         return;
     const int current = fWindow.CurrentChannel();
-    d->SwapTempAndDiffTemp(current);
-    // The readings changed places: their degrees are computed anew, each by its own table.
-    d->FillTempValues(current);
+    fWindow.Edit("Обмен " + c.tempChannelShortName + " и " + c.diffChannelShortName, [&] {
+        d->SwapTempAndDiffTemp(current);
+        // The readings changed places: their degrees are computed anew, each by its own table.
+        d->FillTempValues(current);
+    });
     ChannelsChanged(current);
 }
 

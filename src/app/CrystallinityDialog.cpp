@@ -143,9 +143,11 @@ void TCrystallinityDialog::Calculate() {
 void TCrystallinityDialog::Keep() {
     Calculate();
     if (!fResult.error.empty()) return;
-    auto& kept = fWindow.DataClass().fEvaluations.crystallinities;
-    std::erase_if(kept, [&](const TCrystallinityRecord& r) { return r.meltingPeak == fMeltingKey; });
-    kept.push_back(fResult.record);
+    fWindow.Edit("Кристалличность", [this] {
+        auto& kept = fWindow.DataClass().fEvaluations.crystallinities;
+        std::erase_if(kept, [&](const TCrystallinityRecord& r) { return r.meltingPeak == fMeltingKey; });
+        kept.push_back(fResult.record);
+    });
     fWindow.EvaluationsChanged();
 }
 

@@ -1,4 +1,5 @@
 #include "app/DataWindow.h"
+#include "app/HistoryDialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -117,6 +118,8 @@ void TfrmDataWindow::LoadFile(const std::string& aFileName, int /*aFilterIndex: 
 }
 
 void TfrmDataWindow::ShowNewContent(const std::string& aTitle) {
+    // What was loaded is where undoing stops.
+    fDataClass->fHistory.Clear();
     fDataClass->ResetMargins(true);
     ResetTools();
     Redraw();
@@ -200,6 +203,8 @@ void TfrmDataWindow::ShowWholeView(bool aCheckRanges) {
 
 void TfrmDataWindow::RefreshAfterRun() {
     if (!fDataClass) return;
+    // A run wrote the record anew: the history starts with the run's end.
+    fDataClass->fHistory.Clear();
     ShowWholeView(false);
     UpdateViewModeMenu();
     UpdateChannels();
@@ -343,6 +348,7 @@ QString TfrmDataWindow::StatusState() const {
 void TfrmDataWindow::Changed() {
     // The results follow every edit at once.
     if (fDataClass && fResultsList) fResultsList->Refresh(*fDataClass);
+    if (fHistoryDialog) fHistoryDialog->Refresh();
     if (onChanged) onChanged();
 }
 

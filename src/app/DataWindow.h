@@ -7,6 +7,7 @@
 // turns gestures into items and readings and shows the result.
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <map>
@@ -41,6 +42,7 @@ class TPlotView;
 class TChannelPanel;
 class TMarkerList;
 class TResultsList;
+class THistoryDialog;
 
 enum TWorkMode : uint8_t {
     WM_NONE = 0,
@@ -125,6 +127,21 @@ public:
     // Called after every command that may have changed the experiment (the main window's Save).
     std::function<void()> onChanged;
 
+    // Runs aWork, a command that changes the experiment, as the step aStep of its history (an
+    // empty name, or a run recording into the experiment: no step). Errors propagate.
+    void Edit(const std::string& aStep, const std::function<void()>& aWork);
+    // The history's steps undone, redone, or undone or redone until aPosition steps are in force;
+    // refused while a run records.
+    void UndoStep();
+    void RedoStep();
+    void GoToStep(size_t aPosition);
+    // "История правки...": the list of the steps, one per window, kept up to date while open.
+    THistoryDialog* ShowHistory();
+    THistoryDialog* HistoryDialog() const;
+
+    // After a command changed the experiment: the results, the main window's Save and Edit menus.
+    void Changed();
+
     // The curve shifts of the channel panel: over the whole curve or over the selected part.
     void ShiftCurve(int aVertSteps, int aHorSteps);
     void SetShiftWholeCurve(bool aWhole);
@@ -148,8 +165,8 @@ public:
     void SetPeakBaseLine(TPeakBaseLineKind aKind);
     // α and dα/dt of the peak as two new channels.
     void AddConversionChannels();
-    // The evaluations changed (kept, removed, their stretches moved): the picture and the results
-    // follow, the experiment has unsaved changes.
+    // The evaluations changed (kept, removed, their stretches moved; a step of the history): the
+    // picture and the results follow.
     void EvaluationsChanged();
 
 protected:
@@ -194,7 +211,9 @@ private:
     void RedrawCommand();
     void SetOption(bool& aOption, bool aValue);
     void SetBubbleStyle(bool aList);
-    void Changed();
+
+    // After the history moved: the experiment as that step left it.
+    void ShowHistoryStep();
 
     void ResizePlot(QSize aSize);
     // After the experiment was filled anew (a file loaded, a run imported): the whole view, the
@@ -266,9 +285,15 @@ private:
     // kinds in their order (TPeakBaseLineKind).
     std::vector<QAction*> fPeakItems;
     std::vector<QAction*> fBaseLineItems;
+    QPointer<THistoryDialog> fHistoryDialog;
 
     friend class TChannelPanel;
 };
+
+// The names of the history's steps: a strip command's (empty for the view's commands) and a
+// dragged object's.
+const char* StripStepName(TWorkMode aMode);
+const char* DropStepName(TCutLineType aObject);
 
 // Command names of the window (the keys of its command table), for the places that enable them.
 namespace cmd {

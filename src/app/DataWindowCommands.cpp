@@ -121,7 +121,8 @@ void TfrmDataWindow::RunStripCommand() {
 void TfrmDataWindow::DetectAllPeaks() {
     if (!fDataClass) return;
     try {
-        fPeakUtils->DetectPeaks(0, fDataClass->GetItemCount() - 1, &CurrentUiHooks());
+        Edit("Определение пиков",
+             [this] { fPeakUtils->DetectPeaks(0, fDataClass->GetItemCount() - 1, &CurrentUiHooks()); });
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
     }
@@ -133,7 +134,7 @@ void TfrmDataWindow::DetectAllPeaks() {
 void TfrmDataWindow::DeletePeak() {
     if (!fDataClass) return;
     if (fEditPeakNumber > 0 && fEditPeakNumber <= fDataClass->peaks.GetItemCount())
-        fDataClass->DelPeak(fEditPeakNumber - 1);
+        Edit("Удаление пика", [this] { fDataClass->DelPeak(fEditPeakNumber - 1); });
     fEditPeakNumber = 0;
     fWorkMode = WM_NONE;
     Redraw();
@@ -142,7 +143,9 @@ void TfrmDataWindow::DeletePeak() {
 
 void TfrmDataWindow::UndoLastAction() {
     if (!fDataClass) return;
-    if (!fDataClass->Undo(fDataClass->fCurrentChannelNo)) fStatusState->setText("Нечего отменять");
+    bool undone = false;
+    Edit("Отмена последнего действия", [&] { undone = fDataClass->Undo(fDataClass->fCurrentChannelNo); });
+    if (!undone) fStatusState->setText("Нечего отменять");
     Redraw();
     Changed();
 }
@@ -165,7 +168,8 @@ void TfrmDataWindow::RunPluginCommand(int aPluginIndex, const std::string& aComm
         plugin->SetOnRefreshGraphic([window = QPointer<TfrmDataWindow>(this)] {
             if (window) window->Redraw();
         });
-        plugin->BeginWork(S(StripAccel(Q(aCommand))));
+        const std::string command = S(StripAccel(Q(aCommand)));
+        Edit(command, [&] { plugin->BeginWork(command); });
         ShowPluginResults(*this, *plugin);
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
@@ -189,11 +193,13 @@ void TfrmDataWindow::ShiftCurve(int aVertSteps, int aHorSteps) {
     TDataClass& d = *fDataClass;
     int from = 0, to = d.GetItemCount() - 1;
     if (!fShiftWhole) from = static_cast<int>(d.fBegCalcInfo), to = static_cast<int>(d.fEndCalcInfo);
-    if (aVertSteps != 0)
-        ShiftCurveVertically(d, currentChannelTab, from, to, aVertSteps * fVertShiftIncrement,
-                             d.IsInTRelatedMode());
-    if (aHorSteps != 0)
-        ShiftCurveHorizontally(d, currentChannelTab, from, to, aHorSteps * fHorShiftIncrement);
+    Edit("Сдвиг кривой", [&] {
+        if (aVertSteps != 0)
+            ShiftCurveVertically(d, currentChannelTab, from, to, aVertSteps * fVertShiftIncrement,
+                                 d.IsInTRelatedMode());
+        if (aHorSteps != 0)
+            ShiftCurveHorizontally(d, currentChannelTab, from, to, aHorSteps * fHorShiftIncrement);
+    });
     Redraw();
     Changed();
 }
@@ -224,8 +230,10 @@ void TfrmDataWindow::LoadExtraChannels() {
     if (!chosen) return;
     try {
         fDataClass->mode = vm_view_dT_by_time;
-        fDataClass->LoadFromFile(chosen->fileName, ftDSC, fDataClass->GetChannelCount());
-        fDataClass->ResetMargins(true);
+        Edit("Загрузка файла в канал", [&] {
+            fDataClass->LoadFromFile(chosen->fileName, ftDSC, fDataClass->GetChannelCount());
+            fDataClass->ResetMargins(true);
+        });
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
     }

@@ -19,7 +19,7 @@ TPeak* TfrmDataWindow::PeakAt(int aIndex) const {
 void TfrmDataWindow::SetPeakBaseLine(TPeakBaseLineKind aKind) {
     TPeak* p = EditedPeak();
     if (!p) return;
-    p->SetBaseLineKind(aKind);
+    Edit("Вид базовой линии", [&] { p->SetBaseLineKind(aKind); });
     // A kind that cannot be computed here leaves the straight line: the operator reads why.
     if (aKind != pbkStraight && !p->HasComputedBaseLine() && !p->BaseLineWarnings().empty())
         ErrBox(gLogger, "TfrmDataWindow", p->BaseLineWarnings().front());
@@ -30,7 +30,8 @@ void TfrmDataWindow::AddConversionChannels() {
     const TPeak* p = EditedPeak();
     if (!p || RefuseWhileAcquiring()) return;
     try {
-        evaluation::AddConversionChannels(*fDataClass, *p, fEditPeakNumber);
+        Edit("Степень превращения",
+             [&] { evaluation::AddConversionChannels(*fDataClass, *p, fEditPeakNumber); });
     } catch (const evaluation::EEvaluationError& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
         return;
@@ -43,7 +44,6 @@ void TfrmDataWindow::AddConversionChannels() {
 
 void TfrmDataWindow::EvaluationsChanged() {
     if (!fDataClass) return;
-    fDataClass->fHasUnsavedChanges = true;
     Redraw();
     Changed();
 }

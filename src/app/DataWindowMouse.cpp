@@ -197,10 +197,10 @@ void TfrmDataWindow::RightClick(QPoint aPos) {
 void TfrmDataWindow::LineClicked(QPoint aPos) {
     const int item = PixelToItem(*fDataClass, *fDataCanvas, aPos.x());
     if (fWorkMode == WM_DEFINE_INFOPOINT) {
-        fDataClass->AddBubble(item);
+        Edit("Маркер", [&] { fDataClass->AddBubble(item); });
         if (fMarkerList) fMarkerList->Refresh(*fDataClass);
     } else if (fWorkMode == WM_DEFINE_TANGENT) {
-        fDataClass->AddTangent(item);
+        Edit("Касательная", [&] { fDataClass->AddTangent(item); });
     }
     Redraw();
     Changed();
@@ -222,7 +222,7 @@ void TfrmDataWindow::StripSelected(QPoint aPos) {
     currentX1 = a;
     currentX2 = b;
     try {
-        RunStripCommand();
+        Edit(StripStepName(fWorkMode), [this] { RunStripCommand(); });
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
     }
@@ -234,7 +234,8 @@ void TfrmDataWindow::DropObject(QPoint aPos) {
     fPlot->SetRubberBand({});
     const int item = PixelToItem(*fDataClass, *fDataCanvas, aPos.x());
     try {
-        DropScreenObject(*fDataClass, *fDataCanvas, currentEditCoord, item, aPos.y());
+        Edit(DropStepName(currentEditCoord.objType),
+             [&] { DropScreenObject(*fDataClass, *fDataCanvas, currentEditCoord, item, aPos.y()); });
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
     }

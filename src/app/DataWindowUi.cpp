@@ -391,7 +391,7 @@ void TfrmDataWindow::BuildDocks() {
     };
     fResultsList->onLabelsShown = [this](bool aOn) { fCommands.at(cmd::kEffectLabels)->setChecked(aOn); };
     fResultsList->onRemoveEvaluation = [this](int aRow) {
-        evaluation::RemoveEvaluationRow(*fDataClass, aRow);
+        Edit("Удаление оценки", [&] { evaluation::RemoveEvaluationRow(*fDataClass, aRow); });
         EvaluationsChanged();
     };
 }

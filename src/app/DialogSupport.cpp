@@ -102,12 +102,14 @@ void UpdateDataWindows(TKalveroForm& aMain, const std::function<void(TfrmDataWin
     for (TfrmDataWindow* w : aMain.DataWindows()) {
         if (w->IsAcquiring()) continue;
         try {
-            aUpdate(*w);
+            // New settings or tables are a step of each experiment's history: it can go back.
+            w->Edit("Пересчёт по новым настройкам", [&] { aUpdate(*w); });
         } catch (const std::exception& e) {
             ErrBox(gLogger, aClassName, e.what());
         }
         w->Redraw();
         w->UpdateScrollBars();
+        w->Changed();
     }
 }
 

@@ -303,6 +303,21 @@ void TKalveroForm::UpdateMenuState() {
 void TKalveroForm::UpdateSaveState() {
     const TfrmDataWindow* window = ActiveDataWindow();
     fActions.at("save")->setEnabled(window && window->DataClass().fHasUnsavedChanges);
+    UpdateEditMenu();
+}
+
+void TKalveroForm::UpdateEditMenu() {
+    const TfrmDataWindow* window = ActiveDataWindow();
+    // A run's experiment has no history until the run stops.
+    const TEditHistory* history = window && !window->IsAcquiring() ? &window->DataClass().fHistory : nullptr;
+    auto show = [this](const char* aRole, const std::string& aVerb, const std::string& aStep) {
+        QAction* a = fActions.at(aRole);
+        a->setText(Q(aStep.empty() ? aVerb : aVerb + " «" + aStep + "»"));
+        a->setEnabled(!aStep.empty());
+    };
+    show("undo", "&Отменить", history ? history->UndoName() : "");
+    show("redo", "&Повторить", history ? history->RedoName() : "");
+    fActions.at("history")->setEnabled(window != nullptr);
 }
 
 void TKalveroForm::RunCalibrationDialog(TCalibrationTableType aKind) {
@@ -310,8 +325,11 @@ void TKalveroForm::RunCalibrationDialog(TCalibrationTableType aKind) {
     ShowCalibrationDialog(*this, aKind, ActiveDataWindow());
     if (!gNeedRecalcCurveRealValues) return;
     for (TfrmDataWindow* w : DataWindows()) {
-        w->DataClass().FillTempValues();
+        if (w->IsAcquiring()) continue;
+        // The new calibration is a step of each experiment's history.
+        w->Edit("Пересчёт по градуировке", [w] { w->DataClass().FillTempValues(); });
         w->Redraw();
+        w->Changed();
     }
     gNeedRecalcCurveRealValues = false;
 }

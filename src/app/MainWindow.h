@@ -98,6 +98,8 @@ private:
     void LoadPlugins();
     void AddPluginItems();
     void UpdateSaveState();
+    // "Отменить «step»" and "Повторить «step»" of the active experiment's history.
+    void UpdateEditMenu();
     void SaveWithDialog(TfrmDataWindow& aWindow);
     void SaveTo(TfrmDataWindow& aWindow, const std::string& aFileName, int aFilterIndex);
     void RunCalibrationDialog(TCalibrationTableType aKind);

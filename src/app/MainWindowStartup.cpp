@@ -180,6 +180,25 @@ void TKalveroForm::BuildMenus() {
     fActions.at("open")->setShortcut(QKeySequence::Open);
     fActions.at("new")->setShortcut(QKeySequence::New);
 
+    // The active experiment's editing history.
+    QMenu* edit = menuBar()->addMenu("&Правка");
+    auto onWindow = [this](void (TfrmDataWindow::*aRun)()) {
+        return [this, aRun] {
+            if (TfrmDataWindow* w = ActiveDataWindow()) (w->*aRun)();
+        };
+    };
+    edit->addAction(
+        action("undo", "&Отменить", "Отменить последний шаг правки", onWindow(&TfrmDataWindow::UndoStep)));
+    fActions.at("undo")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    edit->addAction(
+        action("redo", "&Повторить", "Повторить отменённый шаг правки", onWindow(&TfrmDataWindow::RedoStep)));
+    fActions.at("redo")->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addSeparator();
+    edit->addAction(action("history", "&История правки...", "Шаги правки эксперимента", [this] {
+        if (TfrmDataWindow* w = ActiveDataWindow()) w->ShowHistory();
+    }));
+
     QMenu* analysis = menuBar()->addMenu("&Анализ");
     analysis->addAction(action("heatCapacity", "Теплоёмкость (сапфир)...",
                                "Удельная теплоёмкость по сапфиру (ASTM E1269, ISO 11357-4)",

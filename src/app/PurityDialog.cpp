@@ -123,9 +123,11 @@ void TPurityDialog::Calculate() {
 
 void TPurityDialog::Keep() {
     if (!fResult) return;
-    auto& purities = fWindow.DataClass().fEvaluations.purities;
-    std::erase_if(purities, [&](const TPurityRecord& r) { return r.peak == fPeakKey; });
-    purities.push_back({fPeakKey, fMolarMass, fLagSlope});
+    fWindow.Edit("Чистота", [this] {
+        auto& purities = fWindow.DataClass().fEvaluations.purities;
+        std::erase_if(purities, [&](const TPurityRecord& r) { return r.peak == fPeakKey; });
+        purities.push_back({fPeakKey, fMolarMass, fLagSlope});
+    });
     fWindow.EvaluationsChanged();
 }
 

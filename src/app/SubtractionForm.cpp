@@ -73,9 +73,12 @@ void TSubsctractionForm::Subtract() {
     }
     if (fCurrent->RefuseWhileAcquiring()) return;
     TDataClass& d = fCurrent->DataClass();
-    d.CopyToBuffer();
-    d.Substract(active->DataClass(), gConfig->dTMaxValue - fLevel->value());
+    fCurrent->Edit("Вычитание", [&] {
+        d.CopyToBuffer();
+        d.Substract(active->DataClass(), gConfig->dTMaxValue - fLevel->value());
+    });
     fCurrent->Redraw();
+    fCurrent->Changed();
     fUndo->setEnabled(true);
     fSubtract->setEnabled(false);
 }
@@ -83,8 +86,9 @@ void TSubsctractionForm::Subtract() {
 void TSubsctractionForm::UndoSubtraction() {
     if (!fCurrent || !fCurrent->Experiment()) return;
     TDataClass& d = fCurrent->DataClass();
-    d.Undo(d.fCurrentChannelNo);
+    fCurrent->Edit("Отмена вычитания", [&] { d.Undo(d.fCurrentChannelNo); });
     fCurrent->Redraw();
+    fCurrent->Changed();
     fUndo->setEnabled(false);
     fSubtract->setEnabled(true);
 }

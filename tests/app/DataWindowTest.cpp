@@ -3,11 +3,18 @@
 // the zero line, cutting, derivative channels, the channel panel, markers and statistics.
 
 #include <QAbstractButton>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
 
+#include <cstring>
+
 #include "app/AppTestSupport.h"
+#include "app/HistoryDialog.h"
 #include "app/MarkerList.h"
 #include "common/MathProcs.h"
 #include "data/CurveTexts.h"
@@ -380,3 +387,126 @@ TEST_F(DataWindowTest, SmoothingIsUndoneToTheLoadedCurve) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the history must give back, step by step: channel 0's readings and the peaks' margins.
+struct RShown {
+    std::vector<TItem> samples;
+    std::vector<int> margins;
+
+    static RShown Of(const TDataClass& d) {
+        RShown s;
+        for (int i = 0; i < d.GetItemCount(); ++i)
+            s.samples.push_back(d.items[i][0]);
+        for (int k = 0; k < d.peaks.GetItemCount(); ++k) {
+            const auto* p = dynamic_cast<const TPeak*>(d.peaks.GetItemByIndex(k).value);
+            s.margins.push_back(p->begX), s.margins.push_back(p->endX);
+        }
+        return s;
+    }
+    bool operator==(const RShown& o) const {
+        return samples.size() == o.samples.size() && margins == o.margins &&
+               std::memcmp(samples.data(), o.samples.data(), samples.size() * sizeof(TItem)) == 0;
+    }
+};
+
+}  // namespace
+
+TEST_F(DataWindowTest, FourEditsAreUndoneAndRedoneOneByOneFromTheEditMenu) {
+    TfrmDataWindow& w = OpenAt(-1000, 600);
+    TDataClass& d = w.DataClass();
+    app::TKalveroForm& f = *form;
+    EXPECT_FALSE(FindAction(f, "Отменить")->isEnabled());  // nothing done since the load
+    std::vector<RShown> states{RShown::Of(d)};
+    Strip(w, "Сглаживание усреднением", -900, -700);
+    states.push_back(RShown::Of(d));
+    Strip(w, "Удаление участка кривой", -980, -950);
+    top -= 30;
+    states.push_back(RShown::Of(d));
+    Trigger(w, "Автоматическое определение ВСЕХ пиков");
+    states.push_back(RShown::Of(d));
+    const TScreenCoord* margin = CoordOf(w, CUTLINE_PEAKLEFTMARGIN);
+    ASSERT_NE(margin, nullptr);
+    const QPoint on(margin->x, std::min(margin->y, margin->y1) + 15);
+    SendMouse(w.Plot(), QEvent::MouseMove, on, Qt::NoButton, Qt::NoButton);
+    Drag(w.Plot(), on, on - QPoint(30, 0));
+    states.push_back(RShown::Of(d));
+    for (size_t k = 1; k < states.size(); ++k)
+        ASSERT_FALSE(states[k] == states[k - 1]) << k;  // each step changed what is compared
+
+    const std::vector<std::string> steps = {"Сглаживание усреднением", "Вырезание", "Определение пиков",
+                                            "Граница пика"};
+    ASSERT_EQ(d.fHistory.StepCount(), 4u);
+    SaveArtifact(f, "edit-history-four-steps");
+    QAction* undo = FindAction(f, "Отменить «Граница пика»");
+    ASSERT_NE(undo, nullptr);
+    QMenu* editMenu = nullptr;
+    for (QMenu* menu : f.findChildren<QMenu*>())
+        if (app::StripAccel(menu->title()) == "Правка") editMenu = menu;
+    ASSERT_NE(editMenu, nullptr);
+    EXPECT_TRUE(editMenu->actions().contains(undo));
+    editMenu->popup(f.mapToGlobal(QPoint(60, 30)));
+    QCoreApplication::processEvents();
+    SaveArtifact(*editMenu, "edit-history-menu");
+    editMenu->close();
+    for (size_t k = steps.size(); k-- > 0;) {
+        SCOPED_TRACE(steps[k]);
+        Trigger(f, "Отменить «" + steps[k] + "»");
+        EXPECT_TRUE(RShown::Of(d) == states[k]);
+        EXPECT_NE(FindAction(f, "Повторить «" + steps[k] + "»"), nullptr);
+    }
+    EXPECT_FALSE(FindAction(f, "Отменить")->isEnabled());
+    EXPECT_FALSE(d.fHasUnsavedChanges);  // back to the file as loaded
+    EXPECT_FALSE(FindAction(f, "Сохранить")->isEnabled());
+
+    // Redone with the shortcuts: Ctrl+Y and Ctrl+Shift+Z; Ctrl+Z undoes.
+    QApplication::setActiveWindow(&f);
+    const QKeySequence keys[] = {QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+    for (size_t k = 0; k < steps.size(); ++k) {
+        SCOPED_TRACE(steps[k]);
+        EXPECT_NE(FindAction(f, "Повторить «" + steps[k] + "»"), nullptr);
+        QTest::keySequence(&w.Plot(), keys[k % 2]);
+        EXPECT_TRUE(RShown::Of(d) == states[k + 1]);
+    }
+    EXPECT_TRUE(d.fHasUnsavedChanges);
+    QTest::keySequence(&w.Plot(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_TRUE(RShown::Of(d) == states[3]);
+    EXPECT_NE(FindAction(f, "Повторить «Граница пика»"), nullptr);
+}
+
+TEST_F(DataWindowTest, TheHistoryListGoesToAnyStepAndTheCloseQuestionFollowsIt) {
+    TfrmDataWindow& w = OpenAt(-1000, 600);
+    TDataClass& d = w.DataClass();
+    const RShown loaded = RShown::Of(d);
+    Strip(w, "Сглаживание медианой", -900, -700);
+    const RShown smoothed = RShown::Of(d);
+    Trigger(w, "Автоматическое определение ВСЕХ пиков");
+    Trigger(w, "Отмена последнего действия");  // the load's copy of channel 0 back, as a step
+    RShown undone = RShown::Of(d);
+    undone.margins = loaded.margins;  // the peaks found stay
+    EXPECT_TRUE(undone == loaded);
+    Trigger(*form, "История правки...");
+    app::THistoryDialog* list = w.HistoryDialog();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->List().count(), 4);
+    EXPECT_EQ(list->List().item(0)->text(), "Исходное состояние");
+    EXPECT_EQ(list->List().item(1)->text(), "1. Сглаживание медианой");
+    EXPECT_EQ(list->List().item(3)->text(), "3. Отмена последнего действия");
+    EXPECT_EQ(list->List().currentRow(), 3);
+    EXPECT_NE(list->MemoryText().indexOf("МБ из 512 МБ"), -1);
+    SaveArtifact(*list, "edit-history-list");
+    list->List().setCurrentRow(1);
+    ClickButton(*list, "Перейти к шагу");
+    EXPECT_TRUE(RShown::Of(d) == smoothed);
+    EXPECT_EQ(list->List().currentRow(), 1);
+    list->GoToRow(0);
+    EXPECT_TRUE(RShown::Of(d) == loaded);
+    EXPECT_FALSE(d.fHasUnsavedChanges);
+    // Back at the file as loaded, the window closes without asking.
+    list->close();
+    form->MdiArea().subWindowList()[0]->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Asked(TPrompt::pkYesNo).empty());
+}
