@@ -128,10 +128,11 @@ void SwapRows(TSampleArray<T>& a, RSamplePatch<T>& p) {
 // Channels aFrom … aTo − 1 of every item, item after item.
 template <typename T>
 std::vector<T> Columns(const TSampleArray<T>& a, size_t aFrom, size_t aTo) {
-    std::vector<T> out;
-    out.reserve(a.ItemCount() * (aTo - aFrom));
-    for (size_t i = 0; i < a.ItemCount(); ++i)
-        out.insert(out.end(), a[i] + aFrom, a[i] + aTo);
+    const size_t width = aTo - aFrom;
+    std::vector<T> out(a.ItemCount() * width);
+    T* to = out.data();
+    for (size_t i = 0; i < a.ItemCount(); ++i, to += width)
+        std::copy_n(a[i] + aFrom, width, to);
     return out;
 }
 
