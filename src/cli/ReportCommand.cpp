@@ -15,19 +15,13 @@
 #include "graphics/Report.h"
 #include "methods/Batch.h"
 #include "methods/MethodFile.h"
-#include "methods/MethodFromExperiment.h"
 
 namespace kalvero::cli {
 namespace {
 
-// The run of aData by aMethod, or by the evaluations the file keeps (none: no results).
+// The run of aData by aMethod, or the results of the evaluations the file keeps.
 methods::TMethodRun Evaluate(TDataClass& d, const methods::TMethod* aMethod, const TAppConfig& aConfig) {
-    if (aMethod) return methods::ApplyMethod(d, *aMethod, aConfig, gLogger);
-    try {
-        return methods::ApplyMethod(d, methods::MethodOf(d, ""), aConfig, gLogger);
-    } catch (const methods::EMethodError&) {
-        return {methods::ProvenanceOf(d, "", aConfig), {}};
-    }
+    return aMethod ? methods::ApplyMethod(d, *aMethod, aConfig, gLogger) : methods::ResultsOf(d, aConfig);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "evaluation/PeakResults.h"
 #include "evaluation/ResultsJson.h"
 #include "methods/EvaluationSteps.h"
+#include "methods/MethodFromExperiment.h"
 #include "processing/Peak.h"
 #include "processing/RangeText.h"
 
@@ -105,6 +106,24 @@ private:
     std::string fAreaUnit;
 };
 
+// The results of one evaluation under their names, checked against aEvaluation's limits (none
+// when it is null).
+void AddResults(TMethodRun& aRun, const TMethodResult& aBase, const TJson& aJson,
+                const TMethodEvaluation* aEvaluation, const std::string& aSignalUnit) {
+    const std::vector<double> values = ResultValues(aBase.kind, aJson);
+    const auto& names = ResultNames(aBase.kind);
+    for (size_t i = 0; i < names.size(); ++i) {
+        TMethodResult r = aBase;
+        r.name = names[i].name;
+        r.unit = *names[i].unit ? names[i].unit : aSignalUnit;
+        r.value = values[i];
+        if (aEvaluation) r.verdict = VerdictOf(*aEvaluation, r.name, r.value, &r.limit);
+        r.limited = r.verdict != EVerdict::None;
+        // A result the experiment cannot give is left out unless a limit asks for it.
+        if (std::isfinite(r.value) || r.limited) aRun.results.push_back(r);
+    }
+}
+
 }  // namespace
 
 std::string VerdictCaption(EVerdict aVerdict) {
@@ -183,18 +202,51 @@ TMethodRun ApplyMethod(TDataClass& d, const TMethod& aMethod, const TAppConfig& 
             run.results.push_back(base);
             continue;
         }
-        const std::vector<double> values = ResultValues(e.kind, json);
-        const auto& names = ResultNames(e.kind);
-        for (size_t i = 0; i < names.size(); ++i) {
-            TMethodResult r = base;
-            r.name = names[i].name;
-            r.unit = *names[i].unit ? names[i].unit : application.SignalUnit(e.kind);
-            r.value = values[i];
-            r.verdict = VerdictOf(e, r.name, r.value, &r.limit);
-            r.limited = r.verdict != EVerdict::None;
-            // A result the experiment cannot give is left out unless a limit asks for it.
-            if (std::isfinite(r.value) || r.limited) run.results.push_back(r);
+        AddResults(run, base, json, &e, application.SignalUnit(e.kind));
+    }
+    return run;
+}
+
+TMethodRun ResultsOf(const TDataClass& d, const TAppConfig& aConfig) {
+    TMethodRun run;
+    run.provenance = ProvenanceOf(d, "", aConfig);
+    const std::string signalUnit = d.fPhysical ? d.fPhysical->unit : "К";
+    int number = 0;
+    const auto base = [&](EEvaluationKind aKind, std::string aRange, const std::string& aError = "") {
+        TMethodResult r;
+        r.evaluation = ++number;
+        r.kind = aKind;
+        r.range = std::move(aRange);
+        r.error = aError;
+        r.verdict = aError.empty() ? EVerdict::None : EVerdict::Error;
+        return r;
+    };
+    const auto add = [&](const TMethodResult& aBase, const TJson& aJson) {
+        if (aBase.error.empty()) {
+            AddResults(run, aBase, aJson, nullptr, signalUnit);
+        } else {
+            run.results.push_back(aBase);
         }
+    };
+    const auto peakRange = [&](const TPeak& p) {
+        return RangeTextOf(d, std::min(p.begX, p.endX), std::max(p.begX, p.endX));
+    };
+    for (int k = 0, n = 0; k < d.peaks.GetItemCount(); ++k)
+        if (const auto* p = dynamic_cast<const TPeak*>(d.peaks.GetItemByIndex(k).value))
+            add(base(EEvaluationKind::Peak, peakRange(*p)), PeakToJson(d, *p, EffectResultOf(d, *p, ++n)));
+    for (const auto& g : evaluation::GlassTransitionResults(d))
+        add(base(EEvaluationKind::GlassTransition, RangeTextOf(d, g.record.beforeFrom, g.record.afterTo),
+                 g.error),
+            g.error.empty() ? GlassTransitionToJson(g.result, g.first) : TJson());
+    for (const auto& p : evaluation::PurityResults(d)) {
+        const TPeak* peak = evaluation::PeakByKey(d, p.record.peak);
+        add(base(EEvaluationKind::Purity, peak ? peakRange(*peak) : "", p.error),
+            p.error.empty() ? PurityToJson(p.result) : TJson());
+    }
+    for (const auto& c : evaluation::CrystallinityResults(d)) {
+        const TPeak* peak = evaluation::PeakByKey(d, c.record.meltingPeak);
+        add(base(EEvaluationKind::Crystallinity, peak ? peakRange(*peak) : "", c.error),
+            c.error.empty() ? CrystallinityToJson(c) : TJson());
     }
     return run;
 }

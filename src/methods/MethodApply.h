@@ -58,6 +58,10 @@ struct TMethodRun {
 TMethodRun ApplyMethod(TDataClass& aData, const TMethod& aMethod, const TAppConfig& aConfig,
                        TLogger* aLogger);
 
+// The results of the evaluations aData keeps, as they stand (its peaks, glass transitions,
+// purities, degrees of crystallinity), without limits; aData is not changed.
+TMethodRun ResultsOf(const TDataClass& aData, const TAppConfig& aConfig);
+
 // The verdict of aValue under aEvaluation's limit for aName (None when there is none).
 EVerdict VerdictOf(const TMethodEvaluation& aEvaluation, const std::string& aName, double aValue,
                    RLimit* aLimit = nullptr);

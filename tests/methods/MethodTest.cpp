@@ -83,6 +83,13 @@ TEST_F(Methods, MadeFromOneRunEvaluatesTheSameTemperaturesOfAnother) {
     EXPECT_EQ(Result(run, "specificHeat").unit, "J/g");
     EXPECT_NEAR(Result(run, "midpoint").value, 100, 0.1);
     EXPECT_NEAR(Result(run, "crystallinity").value, 30, 0.15);
+    // The evaluations the experiment keeps give the same results again, without limits.
+    const TMethodRun kept = ResultsOf(*target, *config);
+    ASSERT_EQ(kept.results.size(), run.results.size());
+    for (size_t k = 0; k < kept.results.size(); ++k) {
+        EXPECT_EQ(kept.results[k].name, run.results[k].name);
+        EXPECT_DOUBLE_EQ(kept.results[k].value, run.results[k].value) << kept.results[k].name;
+    }
     // The experiment keeps what the method made.
     EXPECT_EQ(target->fEvaluations.glassTransitions.size(), 1u);
     EXPECT_EQ(target->fEvaluations.crystallinities.size(), 1u);
