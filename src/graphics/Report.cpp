@@ -57,10 +57,10 @@ public:
         fY += used.height() + fLine * 0.2;
     }
 
-    // Columns sized by aShares of the width; the header row bold and repeated on a new page;
-    // rows whose last cell is aMarked drawn in red.
+    // Columns sized by aShares of the width; the first row, with aHeader, a bold header repeated
+    // on a new page; rows whose last cell is aMarked drawn in red.
     void Table(const methods::TTextRows& aRows, const std::vector<double>& aShares,
-               const std::string& aMarked) {
+               const std::string& aMarked, bool aHeader = true) {
         if (aRows.empty()) return;
         const auto draw = [&](const std::vector<std::string>& aRow, bool aBold) {
             SetFont(8.5, aBold);
@@ -89,9 +89,11 @@ public:
             fPainter.setPen(Qt::black);
             fY += height;
         };
-        fHeader = [&](const std::vector<std::string>& aRow) { draw(aRow, true); };
-        Header(aRows.front());
-        for (size_t k = 1; k < aRows.size(); ++k)
+        if (aHeader) {
+            fHeader = [&](const std::vector<std::string>& aRow) { draw(aRow, true); };
+            Header(aRows.front());
+        }
+        for (size_t k = aHeader ? 1 : 0; k < aRows.size(); ++k)
             draw(aRows[k], false);
         fHeader = nullptr;
         fY += fLine * 0.4;
@@ -154,7 +156,7 @@ void DrawPage(TReportWriter& w, const TReportItem& aItem) {
         methods::TTextRows rows;
         for (const auto& [name, value] : p.description)
             rows.push_back({name, value});
-        w.Table(rows, {0.3, 0.7}, "");
+        w.Table(rows, {0.3, 0.7}, "", false);
     }
     if (p.results.size() > 1) {
         w.Heading("Результаты");

@@ -12,11 +12,11 @@
 namespace kalvero::methods {
 namespace {
 
-// Three decimals, nudged a thousandth of a degree back towards the item before, so that the first
-// item reaching the text's temperature is the item itself.
-std::string DegreesText(double aDegrees, int aDirection) {
+// aDegrees with aDecimals decimals ("148C"), or with three, nudged a thousandth of a degree back
+// towards the item before (aDirection), so that the first item reaching it is the item itself.
+std::string DegreesText(double aDegrees, int aDecimals, int aDirection = 0) {
     char text[48];
-    std::snprintf(text, sizeof text, "%.3fC", aDegrees - aDirection * 0.001);
+    std::snprintf(text, sizeof text, "%.*fC", aDecimals, aDegrees - aDirection * 0.001);
     return text;
 }
 
@@ -26,10 +26,11 @@ std::string SecondsText(const TDataClass& d, int aItem) {
     return text;
 }
 
-bool ReadsBack(const TDataClass& d, const std::string& aText, int aFrom, int aTo) {
+// Whether ItemRangeOf reads aText as items aFrom … aTo, within aSlack items.
+bool ReadsBack(const TDataClass& d, const std::string& aText, int aFrom, int aTo, int aSlack) {
     try {
         const auto [a, b] = ItemRangeOf(d, aText);
-        return std::abs(a - aFrom) <= 1 && std::abs(b - aTo) <= 1;
+        return std::abs(a - aFrom) <= aSlack && std::abs(b - aTo) <= aSlack;
     } catch (const ERangeText&) {
         return false;
     }
@@ -58,11 +59,16 @@ void KeepLimits(TMethodEvaluation& e, const TMethod* aFrom) {
 std::string RangeTextOf(const TDataClass& d, int aFrom, int aTo) {
     aFrom = d.ClipItemIndex(aFrom), aTo = d.ClipItemIndex(aTo);
     const double a = d.items[aFrom][0].tc, b = d.items[aTo][0].tc;
-    // Degrees where the temperature moves a kelvin over the range and the text names these items.
+    // Degrees where the temperature moves a kelvin over the range and the text names these items:
+    // the fewest decimals that name them exactly, else the nudged thousandths.
     if (std::abs(b - a) >= 1) {
+        for (int decimals = 0; decimals <= 2; ++decimals) {
+            const std::string text = DegreesText(a, decimals) + ":" + DegreesText(b, decimals);
+            if (ReadsBack(d, text, aFrom, aTo, 0)) return text;
+        }
         const int direction = b > a ? 1 : -1;
-        const std::string text = DegreesText(a, direction) + ":" + DegreesText(b, direction);
-        if (ReadsBack(d, text, aFrom, aTo)) return text;
+        const std::string text = DegreesText(a, 3, direction) + ":" + DegreesText(b, 3, direction);
+        if (ReadsBack(d, text, aFrom, aTo, 1)) return text;
     }
     return SecondsText(d, aFrom) + ":" + SecondsText(d, aTo);
 }

@@ -62,7 +62,7 @@ TEST_F(Methods, MadeFromOneRunEvaluatesTheSameTemperaturesOfAnother) {
     EXPECT_EQ(method.evaluations[1].kind, EEvaluationKind::GlassTransition);
     EXPECT_EQ(method.evaluations[2].kind, EEvaluationKind::Crystallinity);
     // Ranges in degrees, read back to the very items of the source.
-    EXPECT_EQ(method.evaluations[0].range.back(), 'C');
+    EXPECT_EQ(method.evaluations[0].range, "148C:172C");
     const auto [a, b] = ItemRangeOf(*source, method.evaluations[0].range);
     EXPECT_EQ(a, first.ItemAt(148));
     EXPECT_EQ(b, first.ItemAt(172));
