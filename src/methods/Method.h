@@ -70,5 +70,7 @@ struct RResultName {
 // The results the method reports for aKind, in order.
 const std::vector<RResultName>& ResultNames(EEvaluationKind aKind);
 bool IsResultName(EEvaluationKind aKind, const std::string& aName);
+// Whether an evaluation of aKind may carry the key aKey in the method file.
+bool IsOptionKey(EEvaluationKind aKind, const std::string& aKey);
 
 }  // namespace kalvero::methods

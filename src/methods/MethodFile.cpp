@@ -1,7 +1,6 @@
 #include "methods/MethodFile.h"
 
 #include <fstream>
-#include <set>
 #include <sstream>
 
 #include "common/FileUtil.h"
@@ -12,25 +11,6 @@ namespace kalvero::methods {
 namespace {
 
 using TJson = nlohmann::ordered_json;
-
-// The keys an evaluation of each kind may carry besides "kind" and "limits".
-const std::set<std::string>& KeysOf(EEvaluationKind aKind) {
-    static const std::set<std::string> kPeak{"range", "baseline"};
-    static const std::set<std::string> kGlass{"range", "before", "after", "stretch"};
-    static const std::set<std::string> kPurity{"range", "baseline", "molarMass", "lagSlope"};
-    static const std::set<std::string> kCrystallinity{"range",   "baseline",      "coldCrystallisation",
-                                                      "polymer", "referenceHeat", "polymerShare"};
-    switch (aKind) {
-        case EEvaluationKind::GlassTransition:
-            return kGlass;
-        case EEvaluationKind::Purity:
-            return kPurity;
-        case EEvaluationKind::Crystallinity:
-            return kCrystallinity;
-        default:
-            return kPeak;
-    }
-}
 
 // Reads one evaluation, every complaint prefixed with "Оценка N: ".
 class TEvaluationReader {
@@ -110,8 +90,7 @@ TMethodEvaluation EvaluationFromJson(const TJson& j, size_t aNumber) {
     const auto kind = KindFromKey(r.Text("kind", true));
     if (!kind) r.Fail("неизвестный вид \"" + r.Text("kind", true) + "\" (peak, tg, purity, crystallinity)");
     for (const auto& [key, value] : j.items())
-        if (key != "kind" && key != "limits" && !KeysOf(*kind).contains(key))
-            r.Fail("неизвестный ключ \"" + key + "\" для вида " + KindKey(*kind));
+        if (!IsOptionKey(*kind, key)) r.Fail("неизвестный ключ \"" + key + "\" для вида " + KindKey(*kind));
 
     TMethodEvaluation e;
     e.kind = *kind;

@@ -28,10 +28,6 @@ protected:
         QCoreApplication::processEvents();
         return *w;
     }
-    int MidY(const TfrmDataWindow& w) const {
-        const TDataCanvas& c = w.Canvas();
-        return c.GetMarginTop() + c.GetPaddingTop() + c.GetGraphicHeight() / 2;
-    }
 };
 
 TEST_F(MethodWindowTest, SavedFromOneRunAppliedToAnotherWithItsLimitsAndReported) {
@@ -40,8 +36,8 @@ TEST_F(MethodWindowTest, SavedFromOneRunAppliedToAnotherWithItsLimitsAndReported
     first.ShowResults(true);
     // The melting with the manual integral tool, then the method saved from the dock.
     Trigger(first, gConfig->addIntegralCaption);
-    Drag(first.Plot(), QPoint(PixelOfItem(first, model.ItemAt(148)), MidY(first)),
-         QPoint(PixelOfItem(first, model.ItemAt(172)), MidY(first)));
+    Drag(first.Plot(), QPoint(PixelOfItem(first, model.ItemAt(148)), PlotMidY(first)),
+         QPoint(PixelOfItem(first, model.ItemAt(172)), PlotMidY(first)));
     ASSERT_EQ(first.DataClass().peaks.GetItemCount(), 1);
     const std::string method = dir.Str() + "melting.json";
     AnswerFile(method);
