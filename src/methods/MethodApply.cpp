@@ -43,12 +43,6 @@ public:
         }
     }
 
-    // The unit of a result whose unit is the signal's: a peak's area, a glass transition's step.
-    std::string SignalUnit(EEvaluationKind aKind) const {
-        if (aKind == EEvaluationKind::Peak) return fAreaUnit;
-        return d.fPhysical ? d.fPhysical->unit : "К";
-    }
-
 private:
     TPeak& PeakOver(const std::string& aRange, const std::string& aBaseLine, int* aNumber = nullptr) {
         const auto [a, b] = ItemRangeOf(d, aRange);
@@ -58,7 +52,6 @@ private:
         TPeak& p = *it->second;
         if (const auto kind = PeakBaseLineFromKey(aBaseLine)) p.SetBaseLineKind(*kind);
         if (aNumber) evaluation::PeakByKey(d, evaluation::KeyOfPeak(d, &p), aNumber);
-        fAreaUnit = EffectResultOf(d, p, 1).areaUnit;
         return p;
     }
 
@@ -103,8 +96,12 @@ private:
     const TAppConfig& fConfig;
     TLogger* fLogger;
     std::map<std::pair<int, int>, TPeak*> fPeaks;
-    std::string fAreaUnit;
 };
+
+// The unit of a result in the signal's unit (a glass transition's step).
+std::string SignalUnitOf(const TDataClass& d) {
+    return d.fPhysical ? d.fPhysical->unit : "К";
+}
 
 // The results of one evaluation under their names, checked against aEvaluation's limits (none
 // when it is null).
@@ -202,7 +199,7 @@ TMethodRun ApplyMethod(TDataClass& d, const TMethod& aMethod, const TAppConfig& 
             run.results.push_back(base);
             continue;
         }
-        AddResults(run, base, json, &e, application.SignalUnit(e.kind));
+        AddResults(run, base, json, &e, SignalUnitOf(d));
     }
     return run;
 }
@@ -210,7 +207,7 @@ TMethodRun ApplyMethod(TDataClass& d, const TMethod& aMethod, const TAppConfig& 
 TMethodRun ResultsOf(const TDataClass& d, const TAppConfig& aConfig) {
     TMethodRun run;
     run.provenance = ProvenanceOf(d, "", aConfig);
-    const std::string signalUnit = d.fPhysical ? d.fPhysical->unit : "К";
+    const std::string signalUnit = SignalUnitOf(d);
     int number = 0;
     const auto base = [&](EEvaluationKind aKind, std::string aRange, const std::string& aError = "") {
         TMethodResult r;
