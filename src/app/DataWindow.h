@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "data/DataClass.h"
 #include "graphics/PlotInteraction.h"
 #include "import/ImportedRun.h"
+#include "methods/MethodApply.h"
 #include "processing/Peak.h"
 
 class QAction;
@@ -43,6 +45,7 @@ class TChannelPanel;
 class TMarkerList;
 class TResultsList;
 class THistoryDialog;
+class TReportPreview;
 
 enum TWorkMode : uint8_t {
     WM_NONE = 0,
@@ -169,6 +172,16 @@ public:
     // picture and the results follow.
     void EvaluationsChanged();
 
+    // Methods and reports (DataWindowMethods.cpp): the experiment's evaluations saved as a method
+    // file (the limits of the method applied last kept), a method file applied to it, and its
+    // report in a preview window.
+    void SaveMethod();
+    void ApplyMethodFile();
+    void ShowReport();
+    // The report window last opened, while it is open.
+    TReportPreview* ReportWindow() const;
+    const std::optional<methods::TMethodRun>& MethodRun() const { return fMethodRun; }
+
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
     void keyPressEvent(QKeyEvent* aEvent) override;
@@ -261,6 +274,9 @@ private:
     TChannelPanel* fChannelPanel = nullptr;
     TMarkerList* fMarkerList = nullptr;
     TResultsList* fResultsList = nullptr;
+    std::optional<methods::TMethod> fMethod;
+    std::optional<methods::TMethodRun> fMethodRun;
+    QPointer<TReportPreview> fReportPreview;
     QCheckBox* fGridBox = nullptr;
     QCheckBox* fObjectsBox = nullptr;
     QCheckBox* fBubbleStyleBox = nullptr;

@@ -394,6 +394,9 @@ void TfrmDataWindow::BuildDocks() {
         Edit("Удаление оценки", [&] { evaluation::RemoveEvaluationRow(*fDataClass, aRow); });
         EvaluationsChanged();
     };
+    fResultsList->onSaveMethod = [this] { SaveMethod(); };
+    fResultsList->onApplyMethod = [this] { ApplyMethodFile(); };
+    fResultsList->onReport = [this] { ShowReport(); };
 }
 
 void TfrmDataWindow::ToggleChannelPanel(bool aShow) {

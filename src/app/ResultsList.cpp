@@ -15,6 +15,8 @@
 #include "data/DataClass.h"
 #include "evaluation/ExperimentEvaluations.h"
 #include "evaluation/PeakResults.h"
+#include "methods/MethodApply.h"
+#include "methods/ReportContent.h"
 #include "processing/Peak.h"
 
 namespace kalvero::app {
@@ -33,6 +35,9 @@ const char* const kHeader[] = {"№",      "Эффект",  "Ti, °С", "Tнач
                                "Tf, °С", "Площадь", "Q, Дж",  "Q, Дж/г",  "Базовая линия", "W½, К"};
 constexpr int kColumns = static_cast<int>(std::size(kHeader));
 const char* const kEvaluationHeader[] = {"Оценка", "Результат"};
+const char* const kMethodHeader[] = {"№", "Оценка", "Результат", "Значение", "Границы", "Вывод"};
+constexpr int kMethodColumns = static_cast<int>(std::size(kMethodHeader));
+const QColor kMarked(0xC0, 0, 0);
 
 std::string BaseLineCaption(const std::string& aKey) {
     const auto kind = PeakBaseLineFromKey(aKey);
@@ -93,9 +98,20 @@ TResultsList::TResultsList(QWidget* aParent)
       fEvaluations(new TCompactTable(this)),
       fCopy(new QPushButton("Копировать", this)),
       fRemove(new QPushButton("Удалить оценку", this)),
-      fLabels(new QCheckBox("Подписи на графике", this)) {
+      fLabels(new QCheckBox("Подписи на графике", this)),
+      fSaveMethod(new QPushButton("Сохранить методику...", this)),
+      fApplyMethod(new QPushButton("Применить методику...", this)),
+      fReport(new QPushButton("Отчёт...", this)) {
     SetUpTable(fTable, kHeader, kColumns, "Результаты");
     SetUpTable(fEvaluations, kEvaluationHeader, 2, "Оценки");
+    fMethodResults = new TCompactTable(this);
+    SetUpTable(fMethodResults, kMethodHeader, kMethodColumns, "Результаты методики");
+    fMethodResults->hide();
+    for (QPushButton* b : {fSaveMethod, fApplyMethod, fReport})
+        b->setAccessibleName(b->text());
+    fSaveMethod->setToolTip("Сохранить оценки опыта как методику с границами результатов");
+    fApplyMethod->setToolTip("Выполнить оценки методики на этом опыте и проверить границы");
+    fReport->setToolTip("Отчёт об опыте с графиком, результатами и калибровкой");
     fEvaluations->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     fCopy->setAccessibleName("Копировать");
     fCopy->setToolTip("Копировать таблицу результатов");
@@ -107,11 +123,15 @@ TResultsList::TResultsList(QWidget* aParent)
     buttons->addWidget(fCopy);
     buttons->addWidget(fLabels);
     buttons->addWidget(fRemove);
+    buttons->addWidget(fSaveMethod);
+    buttons->addWidget(fApplyMethod);
+    buttons->addWidget(fReport);
     buttons->addStretch();
     // The effects over the evaluations, each as wide as the dock: the effects' columns are many.
     auto* tables = new QSplitter(Qt::Vertical, this);
     tables->addWidget(fTable);
     tables->addWidget(fEvaluations);
+    tables->addWidget(fMethodResults);
     tables->setStretchFactor(0, 3);
     tables->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
@@ -119,6 +139,15 @@ TResultsList::TResultsList(QWidget* aParent)
     layout->addLayout(buttons);
     layout->addWidget(tables);
     connect(fCopy, &QPushButton::clicked, this, [this] { CopyTable(); });
+    connect(fSaveMethod, &QPushButton::clicked, this, [this] {
+        if (onSaveMethod) onSaveMethod();
+    });
+    connect(fApplyMethod, &QPushButton::clicked, this, [this] {
+        if (onApplyMethod) onApplyMethod();
+    });
+    connect(fReport, &QPushButton::clicked, this, [this] {
+        if (onReport) onReport();
+    });
     connect(fRemove, &QPushButton::clicked, this, [this] {
         if (onRemoveEvaluation && SelectedEvaluation() >= 0) onRemoveEvaluation(SelectedEvaluation());
     });
@@ -205,6 +234,47 @@ int TResultsList::SelectedEffect() const {
 
 void TResultsList::SelectEffect(int aEffect) {
     SelectRowOf(fTable, aEffect);
+}
+
+void TResultsList::SetMethodRun(const methods::TMethodRun* aRun) {
+    fMethodResults->setVisible(aRun != nullptr);
+    fMethodResults->setRowCount(aRun ? static_cast<int>(aRun->results.size()) : 0);
+    if (!aRun) return;
+    int firstMarked = -1;
+    for (int k = 0; k < static_cast<int>(aRun->results.size()); ++k) {
+        const methods::TMethodResult& r = aRun->results[k];
+        const std::string value = r.error.empty() ? methods::ValueText(r.value) + " " + r.unit : r.error;
+        const std::string cells[kMethodColumns] = {
+            std::to_string(r.evaluation),
+            methods::KindCaption(r.kind) + " " + r.range,
+            r.name,
+            value,
+            methods::LimitText(r),
+            r.limited || !r.error.empty() ? methods::VerdictCaption(r.verdict) : ""};
+        const bool marked = r.verdict == methods::EVerdict::Fail || r.verdict == methods::EVerdict::Error;
+        for (int column = 0; column < kMethodColumns; ++column) {
+            auto* item = new QTableWidgetItem(Q(cells[column]));
+            if (marked) item->setForeground(kMarked);
+            item->setData(Qt::UserRole, marked);
+            fMethodResults->setItem(k, column, item);
+        }
+        if (marked && firstMarked < 0) firstMarked = k;
+    }
+    // The first result out of its limits in sight.
+    if (firstMarked >= 0) fMethodResults->scrollToItem(fMethodResults->item(firstMarked, 0));
+}
+
+int TResultsList::MethodRowCount() const {
+    return fMethodResults->rowCount();
+}
+
+QString TResultsList::MethodCell(int aRow, int aColumn) const {
+    return CellOf(fMethodResults, aRow, aColumn);
+}
+
+bool TResultsList::MethodRowMarked(int aRow) const {
+    const QTableWidgetItem* item = fMethodResults->item(aRow, 0);
+    return item && item->data(Qt::UserRole).toBool();
 }
 
 }  // namespace kalvero::app

@@ -4,7 +4,9 @@
 // computed here), then the evaluations kept with the experiment (glass transitions, purities,
 // crystallinities: EvaluationRows) with a command that removes one, a command that copies the
 // tables, one that shows or hides the effects' labels on the plot, and the selection that
-// highlights an effect's construction.
+// highlights an effect's construction. The method commands: save the evaluations as a method,
+// apply a method (its results with their limits in a table of their own, those out of limits
+// marked), and the report of the experiment.
 
 #include <QWidget>
 
@@ -18,6 +20,9 @@ class QTableWidget;
 
 namespace kalvero {
 class TDataClass;
+}
+namespace kalvero::methods {
+struct TMethodRun;
 }
 
 namespace kalvero::app {
@@ -40,18 +45,32 @@ public:
     int SelectedEffect() const;
     void SelectEffect(int aEffect);
 
+    // The results of the method applied last: "№", "Оценка", "Результат", "Значение", "Границы",
+    // "Вывод"; none (the table hidden) for null.
+    void SetMethodRun(const methods::TMethodRun* aRun);
+    int MethodRowCount() const;
+    QString MethodCell(int aRow, int aColumn) const;
+    // The row is marked: out of its limits, or its evaluation could not be made.
+    bool MethodRowMarked(int aRow) const;
+
     // The operator chose another effect, turned the labels on or off, or removed an evaluation
     // (its row).
     std::function<void(int)> onSelected;
     std::function<void(bool)> onLabelsShown;
     std::function<void(int)> onRemoveEvaluation;
+    // "Сохранить методику...", "Применить методику...", "Отчёт...".
+    std::function<void()> onSaveMethod, onApplyMethod, onReport;
 
 private:
     QTableWidget* fTable;
     QTableWidget* fEvaluations;
+    QTableWidget* fMethodResults;
     QPushButton* fCopy;
     QPushButton* fRemove;
     QCheckBox* fLabels;
+    QPushButton* fSaveMethod;
+    QPushButton* fApplyMethod;
+    QPushButton* fReport;
 };
 
 }  // namespace kalvero::app

@@ -31,6 +31,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Ends a command that has said everything it has to say with an exit status of its own (the
+// batch evaluation's 1 and 3).
+class ECliExitStatus : public std::exception {
+public:
+    explicit ECliExitStatus(int aStatus) : fStatus(aStatus) {}
+    int Status() const { return fStatus; }
+    const char* what() const noexcept override { return "exit status"; }
+
+private:
+    int fStatus;
+};
+
 class TCliContext {
 public:
     // aOptions is filled by the parser before any command runs, so it is kept by reference.
@@ -75,6 +87,8 @@ void RegisterRecordCommand(CLI::App& aApp, TCliContext& aContext);
 void RegisterChannelCommands(CLI::App& aApp, TCliContext& aContext);
 void RegisterRecoverCommand(CLI::App& aApp, TCliContext& aContext);
 void RegisterHeatCapacityCommands(CLI::App& aApp, TCliContext& aContext);
+void RegisterMethodCommands(CLI::App& aApp, TCliContext& aContext);
+void RegisterReportCommand(CLI::App& aApp, TCliContext& aContext);
 
 // The description of an experiment as "info" prints it.
 nlohmann::ordered_json ExperimentInfo(const TDataClass& aExperiment);

@@ -10,12 +10,13 @@
 
 #include "cli/CliContext.h"
 #include "cli/PeakOptions.h"
-#include "cli/ResultsJson.h"
 #include "common/Globals.h"
 #include "data/DataClass.h"
 #include "evaluation/ExperimentEvaluations.h"
 #include "evaluation/PeakEvaluation.h"
 #include "evaluation/PeakResults.h"
+#include "evaluation/ResultsJson.h"
+#include "methods/EvaluationSteps.h"
 #include "processing/Peak.h"
 #include "processing/PeakUtils.h"
 
@@ -24,7 +25,7 @@ namespace {
 
 // An evaluation that cannot be made is an error in the system's words.
 template <typename F>
-auto Evaluated(F aEvaluate) {
+decltype(auto) Evaluated(F aEvaluate) {
     try {
         return aEvaluate();
     } catch (const evaluation::EEvaluationError& e) {
@@ -36,9 +37,9 @@ auto Evaluated(F aEvaluate) {
 TPeak& ManualPeak(TCliContext& aContext, TDataClass& d, const std::string& aRange,
                   const std::string& aOption) {
     const auto [a, b] = ParseRange(d, aRange, aOption);
-    TPeak* p = TPeakUtils(d, aContext.Process().Config(), gLogger, nullptr).AddPeakManually(a, b);
-    if (!p) throw ECliError("Пик " + aRange + " не построен: в диапазоне нет точек");
-    return *p;
+    return Evaluated([&]() -> TPeak& {
+        return methods::AddPeakBetween(d, aContext.Process().Config(), gLogger, a, b, aRange);
+    });
 }
 
 // The melting peak of a run: of the peaks detection finds, the endothermic one of the largest heat
@@ -143,19 +144,11 @@ void RegisterEvaluationCommands(CLI::App& aApp, TCliContext& aContext) {
             throw CLI::ValidationError("--polymer", "нужен --polymer или --reference-heat");
         const auto d = LoadSignalOverTime(aContext, args->file);
         TCrystallinityRecord record;
-        record.referenceHeat = args->referenceHeat;
         record.polymerShare = args->share;
-        if (!args->polymer.empty()) {
-            const auto polymers =
-                evaluation::LoadReferencePolymers(aContext.Process().Config().fProgramDataPath);
-            const evaluation::RReferencePolymer* p =
-                evaluation::FindReferencePolymer(polymers, args->polymer);
-            if (!p)
-                throw ECliError("Полимер " + args->polymer + " не найден в списке " +
-                                evaluation::REFERENCE_POLYMERS_FILE);
-            record.polymer = p->id;
-            record.referenceHeat = p->heat;
-        }
+        Evaluated([&] {
+            methods::SetReferenceHeat(record, args->polymer, args->referenceHeat,
+                                      aContext.Process().Config().fProgramDataPath);
+        });
         d->peaks.Clear();
         const TPeak& melting = ManualPeak(aContext, *d, args->melting, "--melting");
         record.meltingPeak = evaluation::KeyOfPeak(*d, &melting);

@@ -3,9 +3,9 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CliContext.h"
-#include "cli/ResultsJson.h"
 #include "data/DataClass.h"
 #include "evaluation/PeakEvaluation.h"
+#include "evaluation/ResultsJson.h"
 #include "processing/Peak.h"
 
 namespace kalvero::cli {

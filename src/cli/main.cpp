@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
     RegisterChannelCommands(app, context);
     RegisterRecoverCommand(app, context);
     RegisterHeatCapacityCommands(app, context);
+    RegisterMethodCommands(app, context);
+    RegisterReportCommand(app, context);
 
     try {
         app.parse(argc, argv);
@@ -46,6 +48,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         app.exit(e);
         return 2;
+    } catch (const ECliExitStatus& e) {
+        return e.Status();
     } catch (const std::exception& e) {
         std::cerr << e.what() << std::endl;
         if (kalvero::gLogger) kalvero::gLogger->Error("TKalveroCli", e.what());

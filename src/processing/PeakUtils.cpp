@@ -22,7 +22,7 @@ namespace {
 // "peak" and a random number in 0 … 2147483646 that no peak of the collection carries yet: two
 // peaks under one key would be removed together.
 std::string NewPeakKey(const TObjectCollection& aPeaks) {
-    static std::mt19937 random{std::random_device{}()};
+    thread_local std::mt19937 random{std::random_device{}()};
     std::uniform_int_distribution<int32_t> number(0, 2147483646);
     for (;;) {
         std::string key = "peak" + std::to_string(number(random));

@@ -114,15 +114,28 @@ std::pair<int, int> TemperatureRange(const TDataClass& d, double a, double b) {
 
 }  // namespace
 
-std::pair<int, int> ItemRangeOf(const TDataClass& d, std::string_view aText) {
+namespace {
+
+// The two ends of a range text; ERangeSyntax for anything else.
+std::pair<REnd, REnd> RangeEnds(std::string_view aText) {
     const size_t colon = aText.find(':');
     if (colon == std::string_view::npos) Bad(aText);
     const auto a = ParseEnd(aText.substr(0, colon)), b = ParseEnd(aText.substr(colon + 1));
-    if (!a || !b) Bad(aText);
+    if (!a || !b || IsTemperature(a->unit) != IsTemperature(b->unit)) Bad(aText);
+    return {*a, *b};
+}
+
+}  // namespace
+
+void CheckRangeSyntax(std::string_view aText) {
+    RangeEnds(aText);
+}
+
+std::pair<int, int> ItemRangeOf(const TDataClass& d, std::string_view aText) {
+    const auto [a, b] = RangeEnds(aText);
     if (d.GetItemCount() == 0) throw ERangeText("В опыте нет данных");
-    if (IsTemperature(a->unit) != IsTemperature(b->unit)) Bad(aText);
-    if (IsTemperature(a->unit)) return TemperatureRange(d, Celsius(*a), Celsius(*b));
-    const int x = ItemOfTime(d, *a), y = ItemOfTime(d, *b);
+    if (IsTemperature(a.unit)) return TemperatureRange(d, Celsius(a), Celsius(b));
+    const int x = ItemOfTime(d, a), y = ItemOfTime(d, b);
     return {std::min(x, y), std::max(x, y)};
 }
 

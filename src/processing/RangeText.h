@@ -26,6 +26,8 @@ public:
 // Items [first, last] (ordered, clipped to the record); ERangeText with the operator's message for
 // a text that is not a range or a temperature the run never reaches.
 std::pair<int, int> ItemRangeOf(const TDataClass& aData, std::string_view aText);
+// ERangeSyntax when aText is no range at all; nothing is read of any experiment.
+void CheckRangeSyntax(std::string_view aText);
 // One end alone ("300s", "150C", "2500"): the item it names.
 int ItemOf(const TDataClass& aData, std::string_view aText);
 

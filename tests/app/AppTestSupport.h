@@ -172,6 +172,12 @@ inline int PixelOfItem(const app::TfrmDataWindow& w, int aItem) {
     return PlotX(w, aItem);
 }
 
+// The middle of the plot's height, where a drag over the plot begins and ends.
+inline int PlotMidY(const app::TfrmDataWindow& w) {
+    const TDataCanvas& c = w.Canvas();
+    return c.GetMarginTop() + c.GetPaddingTop() + c.GetGraphicHeight() / 2;
+}
+
 class TAppTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,4 +1,4 @@
-#include "cli/ResultsJson.h"
+#include "evaluation/ResultsJson.h"
 
 #include <cmath>
 
@@ -6,7 +6,7 @@
 #include "evaluation/PeakResults.h"
 #include "processing/Peak.h"
 
-namespace kalvero::cli {
+namespace kalvero {
 namespace {
 
 using TJson = nlohmann::ordered_json;
@@ -23,7 +23,7 @@ const char* StateName(TPeakState aState) {
 }
 
 TJson Temperature(const evaluation::RPoint& aPoint) {
-    return aPoint.Valid() ? Number(aPoint.temperature) : TJson(nullptr);
+    return aPoint.Valid() ? JsonNumber(aPoint.temperature) : TJson(nullptr);
 }
 
 // An evaluation computed, or its error in the system's words.
@@ -34,7 +34,7 @@ TJson OrError(const std::string& aError, F aJson) {
 
 }  // namespace
 
-TJson Number(double aValue) {
+TJson JsonNumber(double aValue) {
     return std::isfinite(aValue) ? TJson(aValue) : TJson(nullptr);
 }
 
@@ -63,21 +63,21 @@ TJson PeakToJson(const TDataClass& d, const TPeak& p, const TEffectResult& r) {
         j["onsetX"] = nullptr;
         j["tangentOnsetTemp"] = nullptr;
     }
-    j["onsetTemp"] = Number(r.onsetTemp);
-    j["extrapolatedOnsetTemp"] = Number(r.onsetTemp);
+    j["onsetTemp"] = JsonNumber(r.onsetTemp);
+    j["extrapolatedOnsetTemp"] = JsonNumber(r.onsetTemp);
     long double byTime = 0;
     for (const RPeakAreaValue& e : p.fAreas)
         byTime += e.timeRelatedRawArea;
-    j["endsetTemp"] = Number(r.endsetTemp);
-    j["initialTemp"] = Number(r.initialTemp);
-    j["finalTemp"] = Number(r.finalTemp);
-    j["halfWidth"] = Number(r.halfWidth);
+    j["endsetTemp"] = JsonNumber(r.endsetTemp);
+    j["initialTemp"] = JsonNumber(r.initialTemp);
+    j["finalTemp"] = JsonNumber(r.finalTemp);
+    j["halfWidth"] = JsonNumber(r.halfWidth);
     j["baseLine"] = r.baseLine;
     j["area"] = static_cast<double>(p.GetSummaryArea());
     j["areaByTime"] = static_cast<double>(byTime);
     j["areaDegrees"] = static_cast<double>(p.GetSummaryAreaInRealUnits());
-    j["heat"] = Number(r.heat);
-    j["specificHeat"] = Number(r.specificHeat);
+    j["heat"] = JsonNumber(r.heat);
+    j["specificHeat"] = JsonNumber(r.specificHeat);
     // The text in the experiment's area unit; counts when joules cannot be had.
     const TAreaScale scale = HeatAvailable(d) ? d.areaScale : asUnits;
     j["text"] = p.GetPeakSizeStr(scale, d.fSampleWeight);
@@ -86,8 +86,8 @@ TJson PeakToJson(const TDataClass& d, const TPeak& p, const TEffectResult& r) {
 }
 
 TJson ConversionToJson(const evaluation::RConversion& c) {
-    return {{"area", Number(c.area)}, {"time", c.time}, {"temperature", c.temperature},
-            {"alpha", c.alpha},       {"rate", c.rate}, {"warnings", c.warnings}};
+    return {{"area", JsonNumber(c.area)}, {"time", c.time}, {"temperature", c.temperature},
+            {"alpha", c.alpha},           {"rate", c.rate}, {"warnings", c.warnings}};
 }
 
 TJson GlassTransitionToJson(const evaluation::RGlassTransition& g, int aFirst) {
@@ -98,28 +98,28 @@ TJson GlassTransitionToJson(const evaluation::RGlassTransition& g, int aFirst) {
             {"midpoint", Temperature(g.midpoint)},
             {"inflection", Temperature(g.inflection)},
             {"endset", Temperature(g.endset)},
-            {"step", Number(g.stepHeight)},
-            {"deltaCp", Number(g.deltaCp)},
-            {"rate", Number(g.rate)},
+            {"step", JsonNumber(g.stepHeight)},
+            {"deltaCp", JsonNumber(g.deltaCp)},
+            {"rate", JsonNumber(g.rate)},
             {"before", items(g.before)},
             {"after", items(g.after)},
             {"warnings", g.warnings}};
 }
 
 TJson PurityToJson(const evaluation::RPurity& p) {
-    return {{"purity", Number(p.purity)},       {"impurity", Number(p.impurity)},
-            {"T0", Number(p.meltingPoint)},     {"deltaH", Number(p.heatOfFusion)},
-            {"molarHeat", Number(p.molarHeat)}, {"correction", Number(p.correction)},
-            {"rSquared", Number(p.rSquared)},   {"warnings", p.warnings}};
+    return {{"purity", JsonNumber(p.purity)},       {"impurity", JsonNumber(p.impurity)},
+            {"T0", JsonNumber(p.meltingPoint)},     {"deltaH", JsonNumber(p.heatOfFusion)},
+            {"molarHeat", JsonNumber(p.molarHeat)}, {"correction", JsonNumber(p.correction)},
+            {"rSquared", JsonNumber(p.rSquared)},   {"warnings", p.warnings}};
 }
 
 TJson CrystallinityToJson(const evaluation::TCrystallinityResult& c) {
-    return {{"crystallinity", Number(c.result.percent)},
-            {"meltingHeat", Number(c.meltingHeat)},
-            {"coldCrystallisationHeat", Number(c.coldHeat)},
-            {"referenceHeat", Number(c.record.referenceHeat)},
+    return {{"crystallinity", JsonNumber(c.result.percent)},
+            {"meltingHeat", JsonNumber(c.meltingHeat)},
+            {"coldCrystallisationHeat", JsonNumber(c.coldHeat)},
+            {"referenceHeat", JsonNumber(c.record.referenceHeat)},
             {"polymer", c.record.polymer},
-            {"polymerShare", Number(c.record.polymerShare)},
+            {"polymerShare", JsonNumber(c.record.polymerShare)},
             {"meltingPeak", c.meltingPeak},
             {"coldCrystallisationPeak", c.coldPeak > 0 ? TJson(c.coldPeak) : TJson(nullptr)},
             {"warnings", c.result.warnings}};
@@ -137,7 +137,7 @@ TJson ResultsToJson(const TDataClass& d) {
     for (const auto& p : evaluation::PurityResults(d)) {
         TJson j = OrError(p.error, [&] { return PurityToJson(p.result); });
         j["peak"] = p.peak;
-        j["molarMass"] = Number(p.record.molarMass);
+        j["molarMass"] = JsonNumber(p.record.molarMass);
         purity.push_back(j);
     }
     TJson crystallinity = TJson::array();
@@ -149,4 +149,4 @@ TJson ResultsToJson(const TDataClass& d) {
             {"crystallinity", crystallinity}};
 }
 
-}  // namespace kalvero::cli
+}  // namespace kalvero

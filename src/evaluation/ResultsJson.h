@@ -8,15 +8,13 @@
 #include "evaluation/ExperimentEvaluations.h"
 
 namespace kalvero {
+
 class TDataClass;
 class TPeak;
 struct TEffectResult;
-}  // namespace kalvero
-
-namespace kalvero::cli {
 
 // A number, or null for NaN.
-nlohmann::ordered_json Number(double aValue);
+nlohmann::ordered_json JsonNumber(double aValue);
 
 nlohmann::ordered_json PeakToJson(const TDataClass& aData, const TPeak& aPeak, const TEffectResult& aResult);
 nlohmann::ordered_json ConversionToJson(const evaluation::RConversion& aConversion);
@@ -31,4 +29,4 @@ nlohmann::ordered_json CrystallinityToJson(const evaluation::TCrystallinityResul
 // "glassTransitions", "purity", "crystallinity".
 nlohmann::ordered_json ResultsToJson(const TDataClass& aData);
 
-}  // namespace kalvero::cli
+}  // namespace kalvero
