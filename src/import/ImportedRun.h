@@ -16,7 +16,6 @@
 
 namespace kalvero {
 
-
 // A column as found in the file.
 struct TImportedColumn {
     std::string name;

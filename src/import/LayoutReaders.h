@@ -28,7 +28,8 @@ TImportedRun ReadTwoLine(const TImportInput& aInput);
 TImportedRun ReadHashKey(const TImportInput& aInput);
 // The program's own open export as one JSON object (data/OpenExport.h).
 bool IsExportJson(std::string_view aText);
-TImportedRun ReadExportJson(std::string_view aText, const TImportOptions& aOptions, const std::string& aShownName);
+TImportedRun ReadExportJson(std::string_view aText, const TImportOptions& aOptions,
+                            const std::string& aShownName);
 
 // The units of a line made of bracketed units only ("[s]  [°C]  [mW]"), at least two; nullopt
 // for any other line.
