@@ -399,7 +399,7 @@ TEST_F(EditHistory, TheSavedStateIsAMarkInTheHistory) {
 TEST_F(EditHistory, AStepKeepsWhatItChangedAndADisabledHistoryNothing) {
     d->SetItemsLength(1000000, true);
     for (int i = 0; i < d->GetItemCount(); ++i)
-        d->items[i][0] = TItem{20000 + i / 10, (i * 7919) % 13, 0, 0};
+        d->items[i][0] = TItem{20000 + i / 10, static_cast<int32_t>(i * 7919LL % 13), 0, 0};
     d->FillTempValues();
     d->fHistory.Clear();
     // A hundredth of the record smoothed: a hundredth of one channel kept, the side not in force.
