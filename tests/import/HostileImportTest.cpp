@@ -47,8 +47,10 @@ TEST(HostileImport, ALineOfTwoGigabytesIsOneSkippedRow) {
     EXPECT_DOUBLE_EQ(run.signal[2], 3);
     EXPECT_EQ(run.rowsSkipped, 1u);
     EXPECT_TRUE(HasWarning(run, "строка 4 пропущена: не число в нужном столбце"));
-    // The pages of the file are let go as the scan passes them: far below the two gigabytes.
-    EXPECT_LT(MaxRssKb() - before, 256 * 1024);
+    // The pages of the file are let go as the scan passes them: far below the two gigabytes. How
+    // many are still resident when the scan lets go varies with the system's memory (and with the
+    // sanitizers' shadow), hence a quarter of the file as the bound.
+    EXPECT_LT(MaxRssKb() - before, 512 * 1024);
 }
 
 TEST(HostileImport, AHundredThousandColumnsAreCutToTheFirstThousand) {
