@@ -41,6 +41,7 @@ void TLaUniUsbScanThread::InitHardware() {
     TCommonScanThread::InitHardware();
     try {
         if (!fDeviceDescriptor) throw EDeviceException("Устройство освобождено");
+        std::lock_guard lock(fConnectLock);
         fDeviceDescriptor->Init();
         PrepareFrames();
     } catch (const std::exception& e) {
@@ -164,7 +165,10 @@ void TLaUniUsbScanThread::Execute() {
 
 void TLaUniUsbScanThread::Turn() {
     const bool control = fDeviceControlType != dctNone;
-    if (control) DrainCommands(false);
+    if (control) {
+        std::lock_guard lock(fConnectLock);
+        DrainCommands(false);
+    }
     if (Suspended()) {
         MarkIdle(true);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -4,6 +4,7 @@
 // drives the instrument's digital port and runs the heating program, once per buffer.
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "acquisition/CommonScanThread.h"
@@ -60,6 +61,9 @@ private:
     void DrainCommands(bool aBestEffort);
 
     std::unique_ptr<TUniUsbDeviceDescriptor> fDeviceDescriptor;
+    // Held while the next start connects anew and while the body sends queued commands: the
+    // stopped body keeps sending what the stop queued, and must not meet a connection half made.
+    std::mutex fConnectLock;
     TIntegers fWork;
     std::vector<std::vector<TSlot>> fSlots;  // per hardware channel of a frame
     uint32_t fUsed = 0;

@@ -206,6 +206,26 @@ TEST_F(UsbTest, CommandsWaitInTheQueueWhileTheInstrumentIsNotDriven) {
     EXPECT_EQ(sim.PortLog(), std::vector<uint8_t>{0x04});
 }
 
+// The next start connects anew while the stopped body goes on sending what the stop queued: it
+// must never see the connection half made (a spurious "not connected" that failed the start).
+TEST_F(UsbTest, TheNextStartReconnectsWhileTheIdleBodyKeepsTheHeaterOff) {
+    Make();
+    thread->SetDeviceControlType(dctSimple);
+    thread->Start();
+    ASSERT_TRUE(WaitFor([&] { return thread->PublishedTimeCounter() >= 20; }));
+    thread->Stop();
+    ASSERT_TRUE(thread->WaitUntilIdle());
+    // The body turns every 10 ms: a second of reconnections meets a hundred of its turns.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (std::chrono::steady_clock::now() < end) {
+        thread->DigitalPortOut(0x00);
+        thread->InitHardware();
+        ASSERT_FALSE(thread->IsFatalError()) << thread->GetErrorMessage();
+    }
+    EXPECT_EQ(thread->GetErrorMessage(), "Норма");
+    ASSERT_TRUE(WaitFor([&] { return thread->QueuedCommands() == 0; }));
+}
+
 TEST_F(UsbTest, StepsThatKeepNoDataDoNotAdvanceTheTimeIndex) {
     Make();
     program.AddStep(spstFree, 1, false);  // one minute, not recorded

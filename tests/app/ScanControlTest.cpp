@@ -188,6 +188,12 @@ TEST_F(ScanControlTest, ANewRunGoesIntoANewChannel) {
         return !scan.IsRunActive();
     }));
     const int first = window->DataClass().items[5][0].dt;
+    // The cell is still at the first target: the second run heats further, or its program would
+    // be over at its first buffer, however few samples that holds.
+    TScanProgram& program = scan.Control().Program();
+    program.Clear();
+    program.AddStep(spstHeating, 60, true);
+    scan.ProgramPanel().Rebuild();
     Button<QCheckBox>(scan, "Сканировать в новый канал ")->click();
     Button(scan, "Старт")->click();
     ASSERT_TRUE(WaitUntil([&] {
@@ -198,6 +204,7 @@ TEST_F(ScanControlTest, ANewRunGoesIntoANewChannel) {
     ASSERT_EQ(d.GetChannelCount(), 2);
     EXPECT_EQ(d.descriptors[1].name, "Канал № 2");
     EXPECT_EQ(d.fFirstScanChannelNo, 1);
+    EXPECT_GT(d.descriptors[1].fScanEndPoint, 5);
     EXPECT_NE(d.items[5][1].dt, 0);
     EXPECT_EQ(d.items[5][0].dt, first);  // the first run is kept
 }
