@@ -25,6 +25,21 @@ TItemView DtOf(const TItemArray& aItems, int aChannel) {
     return TItemView(const_cast<TItemArray&>(aItems), aChannel, false);
 }
 
+// A stretch of the record in a buffer of its own, read and written at the record's indices: the
+// routines clip at the record's ends as they do on a copy of the whole record.
+class TStretchView {
+public:
+    TStretchView(int32_t* aData, int64_t aFirst, int64_t aRecordCount)
+        : fData(aData), fFirst(aFirst), fCount(aRecordCount) {}
+    int64_t Count() const { return fCount; }
+    int32_t& operator[](int64_t i) const { return fData[i - fFirst]; }
+
+private:
+    int32_t* fData;
+    int64_t fFirst;
+    int64_t fCount;
+};
+
 }  // namespace
 
 double TPeakUtils::QuietLevel(double aDetectLimit) {
@@ -92,6 +107,77 @@ void TPeakUtils::Prepare(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHo
                                 aProgressBar);
     processing::DerivativePass(v1, v2, lo, hi, range);
     processing::AverageSmoothCore(v2, window);
+}
+
+void TPeakUtils::PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar) {
+    TDataClass& d = *fDataClass;
+    const int64_t count = std::min(d.items.ItemCount(), d.workItems.ItemCount());
+    if (count == 0 || count != static_cast<int64_t>(d.items.ItemCount())) {
+        PrepareDerivatives(aFrom, aTo, aProgressBar);
+        return;
+    }
+    ShowMessage("Подготовка данных...");
+    struct THide {
+        const TPeakUtils* self;
+        ~THide() { self->HideProgress(); }
+    } hide{this};
+    // The same smoothing as Prepare, of the same inputs, over the stretch its passes read: the
+    // derivatives between the margins come out identical, at the cost of the peak, not the record.
+    const double f = d.frequency;
+    const int64_t lo = std::max<int64_t>(0, Round(aFrom - 50 * f));
+    const int64_t hi = std::min<int64_t>(count - 1, aTo + Round(50 * f));
+    if (lo > hi) return;
+    const auto dotCount = static_cast<int>(Round(f));
+    const auto dotStep = static_cast<int>(Round(LLimR(1, f / 10)));
+    const long double range = f / 5;
+    const int64_t reach = 2 * int64_t{dotCount} * dotStep + 3 * Round(std::max(f / 5, 3.0) / 3) +
+                          static_cast<int64_t>(std::ceil(range)) + 16;
+    const int64_t first = std::max<int64_t>(0, lo - reach), last = std::min(count - 1, hi + reach);
+    const size_t length = static_cast<size_t>(last - first + 1);
+    std::vector<int32_t> b0(length), b1(length), b2(length);
+    const TStretchView v0(b0.data(), first, count), v1(b1.data(), first, count), v2(b2.data(), first, count);
+
+    const size_t stride = d.items.ChannelCount();
+    const auto raw = [&](int64_t i) { return d.items.Data()[static_cast<size_t>(i) * stride].dt; };
+    // Zeros at the end of the range (a run stopped early) take the last real value.
+    int64_t filledFrom = hi + 1;
+    int32_t fill = 0;
+    if (raw(hi) == 0) {
+        int64_t j = hi;
+        while (j > lo && raw(j) == 0)
+            --j;
+        filledFrom = j + 1, fill = raw(j);
+    }
+    const auto value = [&](int64_t i) { return i >= filledFrom && i <= hi ? fill : raw(i); };
+    // The first second of a record is the converter settling: it is flattened.
+    int64_t settled = std::min<int64_t>(Round(f), count - 1);
+    while (value(settled) == 0 && settled < count - 1)
+        ++settled;
+    const int32_t settledValue = value(settled);
+    const TItem* w = d.workItems.Data();
+    for (int64_t i = first; i <= last; ++i) {
+        v0[i] = i < settled ? settledValue : value(i);
+        v1[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_FIRST_DERIVATIVE].dt;
+        v2[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_SECOND_DERIVATIVE].dt;
+    }
+
+    const processing::TWindowParams window{lo, hi, dotCount, dotStep, dotStep};
+    processing::AverageSmoothCore(v0, window);
+    processing::DerivativePass(v0, v1, lo, hi, range);
+    processing::AverageSmoothCore(v1, window);
+    processing::BezieSmoothCore(v1, lo, hi, dotCount, dotStep, processing::BezierSmoothRows(dotCount),
+                                aProgressBar);
+    processing::DerivativePass(v1, v2, lo, hi, range);
+    processing::AverageSmoothCore(v2, window);
+
+    TItem* out = d.workItems.Data();
+    for (int64_t i = first; i <= last; ++i) {
+        TItem* item = out + i * WORKCHANNELS_COUNT;
+        item[WORKCHANNEL_BASE_CURVE] = d.items.Data()[static_cast<size_t>(i) * stride];
+        item[WORKCHANNEL_BASE_CURVE].dt = v0[i];
+        item[WORKCHANNEL_FIRST_DERIVATIVE].dt = v1[i];
+        item[WORKCHANNEL_SECOND_DERIVATIVE].dt = v2[i];
+    }
 }
 
 void TPeakUtils::Store(const TWorkCopy& aCopy, bool aBaseLine) {

@@ -191,7 +191,7 @@ void TPeakUtils::ScanForPeaks(const TWorkCopy& aCopy, int aPartStart, int aPartE
     }
 }
 
-TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode) {
+TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHooks* aProgress) {
     TDataClass& d = *fDataClass;
     if (d.GetItemCount() == 0) return nullptr;
     int b = d.ClipItemIndex(aPeakStart), e = d.ClipItemIndex(aPeakEnd);
@@ -211,7 +211,7 @@ TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode) {
     p.cutLines.push_back(MakeLine(e, d.fDiffTempMinValue, e, d.fDiffTempMaxValue, CUTLINE_PEAKRIGHTMARGIN,
                                   DRAGTYPE_X_moveXfixedY));
     p.cutLines.push_back(MakeLine(b, y(b), e, baseRightY, CUTLINE_PEAKBASELINE, DRAGTYPE_XY_moveYfixedX));
-    if (aHandMode) PrepareDerivatives(b, e, nullptr);
+    if (aHandMode) PrepareAround(b, e, aProgress);
 
     p.CalcPeakTop();
     const int top = p.top;
@@ -286,8 +286,7 @@ TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode) {
 }
 
 TPeak* TPeakUtils::AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar) {
-    PrepareDerivatives(peakStart, peakEnd, PBar);
-    return AddPeak(peakStart, peakEnd, true);
+    return AddPeak(peakStart, peakEnd, true, PBar);
 }
 
 void TPeakUtils::CalcPeaks() {

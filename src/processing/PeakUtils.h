@@ -63,14 +63,18 @@ public:
     // the progress of the smoothing.
     void DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar = nullptr);
     // Builds and registers one peak between two items (clipped, ordered). With aHandMode the work
-    // channels are prepared first. The peak added, or null when the margins leave it no width.
-    TPeak* AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode);
+    // channels are prepared around it first (aProgress shows the smoothing). The peak added, or
+    // null when the margins leave it no width.
+    TPeak* AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHooks* aProgress = nullptr);
     TPeak* AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar = nullptr);
     // Re-integrates every peak of the experiment.
     void CalcPeaks();
 
-    // The steps of detection, public for the tools that show them.
+    // The steps of detection, public for the tools that show them. PrepareDerivatives writes the
+    // whole of the work channels; PrepareAround only the stretch around aFrom … aTo that a peak
+    // between them reads, with the same values there.
     void PrepareDerivatives(int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar);
+    void PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar);
     bool DetectBaseLine(int aRangeStart, int aRangeEnd, TUiHooks* aPBar);
     bool FillBaseLine(int aRangeStart, int aRangeEnd, int aDetectLimit);
     // The level of the first derivative within which the base line counts as quiet: a fifteenth

@@ -171,6 +171,60 @@ TEST_F(Detection, PreparedChannelsAreTheChainOfTheNumericRoutines) {
     EXPECT_EQ(d->workItems[5][0].t, d->items[5][0].t);  // the whole sample was copied
 }
 
+// A peak marked by hand prepares only the stretch around it, to the same values the whole record's
+// preparation gives there: in the middle, against the settling second at the start, and against a
+// run stopped early (zeros at the end), at rates whose smoothing windows differ.
+TEST_F(Detection, AManualPeakPreparesItsOwnStretchToTheValuesOfTheWholeRecord) {
+    struct RCase {
+        float frequency;
+        int count, from, to, zerosFrom;
+    };
+    for (const RCase& c : {RCase{100, 20000, 8000, 12000, 20000}, RCase{100, 20000, 30, 900, 20000},
+                           RCase{111, 30000, 27000, 29500, 29000}, RCase{7, 3000, 1000, 1400, 3000}}) {
+        RGaussianCurve curve;
+        curve.centre = (c.from + c.to) / 2.0, curve.sigma = (c.to - c.from) / 8.0, curve.noise = 20;
+        Record(c.count, c.frequency, [&](int i) { return i >= c.zerosFrom ? 0 : curve(i); });
+        // Both start from the same leftovers in the work channels, which the smoothing reads
+        // beyond its range.
+        const auto leftovers = [&] {
+            for (size_t i = 0; i < d->workItems.ItemCount(); ++i)
+                for (int w = 0; w < WORKCHANNELS_COUNT; ++w)
+                    d->workItems[i][w] = TItem{-7, static_cast<int32_t>(i % 13)};
+        };
+        leftovers();
+        Utils().PrepareDerivatives(c.from, c.to, nullptr);
+        const TItemArray whole = d->workItems;
+        leftovers();
+        Utils().PrepareAround(c.from, c.to, nullptr);
+        const int lo = std::max(0, c.from - static_cast<int>(50 * c.frequency));
+        const int hi = std::min(c.count - 1, c.to + static_cast<int>(50 * c.frequency));
+        int untouched = 0;
+        for (int i = 0; i < c.count; ++i) {
+            if (d->workItems[i][WORKCHANNEL_BASE_CURVE].t == -7) {
+                ASSERT_TRUE(i < lo || i > hi) << c.frequency << " " << i;
+                ++untouched;
+                continue;
+            }
+            for (int w = 0; w < 3; ++w)
+                ASSERT_EQ(d->workItems[i][w].dt, whole[i][w].dt) << c.frequency << " " << w << " " << i;
+        }
+        // Only a stretch was written, unless the peak's neighbourhood is the whole record.
+        EXPECT_EQ(untouched > 0, lo > 1000 || hi < c.count - 1000) << c.frequency;
+
+        // The peak is the one built on the whole record's preparation.
+        TPeak* byHand = Utils().AddPeakManually(c.from, c.to);
+        Utils().PrepareDerivatives(c.from, c.to, nullptr);
+        TPeak* onWhole = Utils().AddPeak(c.from, c.to, false);
+        ASSERT_TRUE(byHand && onWhole);
+        ASSERT_EQ(byHand->cutLines.size(), onWhole->cutLines.size());
+        for (size_t k = 0; k < byHand->cutLines.size(); ++k)
+            for (size_t j = 0; j < 2; ++j) {
+                EXPECT_EQ(byHand->cutLines[k].points[j].x, onWhole->cutLines[k].points[j].x) << k;
+                EXPECT_EQ(byHand->cutLines[k].points[j].y, onWhole->cutLines[k].points[j].y) << k;
+            }
+    }
+}
+
 TEST_F(Detection, TangentFallbacksAndMarkerPlaces) {
     // An abrupt rise at 100 that decays slowly: the chord around the steepest point meets the
     // base line left of the margin, so the foot goes to the base line's first point.
