@@ -247,7 +247,7 @@ void TResultsList::SetMethodRun(const methods::TMethodRun* aRun) {
         const std::string cells[kMethodColumns] = {
             std::to_string(r.evaluation),
             methods::KindCaption(r.kind) + " " + r.range,
-            r.name,
+            methods::ResultTitle(r.kind, r.name),
             value,
             methods::LimitText(r),
             r.limited || !r.error.empty() ? methods::VerdictCaption(r.verdict) : ""};

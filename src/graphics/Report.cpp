@@ -160,7 +160,7 @@ void DrawPage(TReportWriter& w, const TReportItem& aItem) {
     }
     if (p.results.size() > 1) {
         w.Heading("Результаты");
-        w.Table(p.results, {0.05, 0.13, 0.17, 0.15, 0.17, 0.19, 0.14},
+        w.Table(p.results, {0.05, 0.12, 0.14, 0.26, 0.15, 0.16, 0.12},
                 methods::VerdictCaption(methods::EVerdict::Fail));
     }
     if (p.verdict != methods::EVerdict::None)

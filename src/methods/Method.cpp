@@ -23,34 +23,40 @@ const std::vector<RKindSpec>& Specs() {
         {EEvaluationKind::Peak,
          "peak",
          "Пик",
-         {{"initialTemp", "°C"},
-          {"onsetTemp", "°C"},
-          {"topTemp", "°C"},
-          {"endsetTemp", "°C"},
-          {"finalTemp", "°C"},
-          {"halfWidth", "K"},
-          {"heat", "J"},
-          {"specificHeat", "J/g"}},
+         {{"initialTemp", "°C", "Начальная температура Ti"},
+          {"onsetTemp", "°C", "Экстраполированное начало Tнач"},
+          {"topTemp", "°C", "Температура пика Tпик"},
+          {"endsetTemp", "°C", "Экстраполированный конец Tкон"},
+          {"finalTemp", "°C", "Конечная температура Tf"},
+          {"halfWidth", "K", "Ширина на половине высоты W½"},
+          {"heat", "J", "Теплота Q"},
+          {"specificHeat", "J/g", "Удельная теплота Q"}},
          {"baseline"}},
         {EEvaluationKind::GlassTransition,
          "tg",
          "Стеклование",
-         {{"onset", "°C"},
-          {"midpoint", "°C"},
-          {"inflection", "°C"},
-          {"endset", "°C"},
-          {"step", ""},
-          {"deltaCp", "J/(g·K)"}},
+         {{"onset", "°C", "Экстраполированное начало Teig"},
+          {"midpoint", "°C", "Температура стеклования Tmg"},
+          {"inflection", "°C", "Точка перегиба Tig"},
+          {"endset", "°C", "Экстраполированный конец Tefg"},
+          {"step", "", "Высота ступени"},
+          {"deltaCp", "J/(g·K)", "Изменение теплоёмкости ΔCp"}},
          {"before", "after", "stretch"}},
         {EEvaluationKind::Purity,
          "purity",
          "Чистота",
-         {{"purity", "mol %"}, {"impurity", "mol %"}, {"T0", "°C"}, {"deltaH", "J/g"}, {"correction", "%"}},
+         {{"purity", "mol %", "Чистота"},
+          {"impurity", "mol %", "Примеси"},
+          {"T0", "°C", "Температура плавления чистого вещества T0"},
+          {"deltaH", "J/g", "Теплота плавления ΔH"},
+          {"correction", "%", "Поправка на неучтённую часть пика"}},
          {"baseline", "molarMass", "lagSlope"}},
         {EEvaluationKind::Crystallinity,
          "crystallinity",
          "Кристалличность",
-         {{"crystallinity", "%"}, {"meltingHeat", "J/g"}, {"coldCrystallisationHeat", "J/g"}},
+         {{"crystallinity", "%", "Степень кристалличности"},
+          {"meltingHeat", "J/g", "Теплота плавления"},
+          {"coldCrystallisationHeat", "J/g", "Теплота холодной кристаллизации"}},
          {"baseline", "coldCrystallisation", "polymer", "referenceHeat", "polymerShare"}},
     };
     return kSpecs;
@@ -79,6 +85,12 @@ std::string KindCaption(EEvaluationKind aKind) {
 
 const std::vector<RResultName>& ResultNames(EEvaluationKind aKind) {
     return SpecOf(aKind).results;
+}
+
+std::string ResultTitle(EEvaluationKind aKind, const std::string& aName) {
+    for (const RResultName& r : ResultNames(aKind))
+        if (aName == r.name) return std::string(r.caption) + " (" + aName + ")";
+    return aName;
 }
 
 bool IsResultName(EEvaluationKind aKind, const std::string& aName) {

@@ -65,10 +65,13 @@ struct TMethod {
 // A result an evaluation of aKind gives, as the command line's JSON names it, with its unit.
 struct RResultName {
     const char* name;
-    const char* unit;  // empty: the signal's unit (an area or a step)
+    const char* unit;     // empty: the signal's unit (an area or a step)
+    const char* caption;  // what the dock and the report call it, with the standard's symbol
 };
 // The results the method reports for aKind, in order.
 const std::vector<RResultName>& ResultNames(EEvaluationKind aKind);
+// The caption of a result with its name in the method file: "Температура пика Tпик (topTemp)".
+std::string ResultTitle(EEvaluationKind aKind, const std::string& aName);
 bool IsResultName(EEvaluationKind aKind, const std::string& aName);
 // Whether an evaluation of aKind may carry the key aKey in the method file.
 bool IsOptionKey(EEvaluationKind aKind, const std::string& aKey);

@@ -60,7 +60,8 @@ TReportPage ReportPageOf(const TDataClass* d, const std::string& aFile, const TM
                                     "", VerdictCaption(r.verdict)});
             continue;
         }
-        page.results.push_back({std::to_string(r.evaluation), KindCaption(r.kind), r.range, r.name,
+        page.results.push_back({std::to_string(r.evaluation), KindCaption(r.kind), r.range,
+                                ResultTitle(r.kind, r.name),
                                 ValueText(r.value) + (r.unit.empty() ? "" : " " + r.unit), LimitText(r),
                                 r.limited ? VerdictCaption(r.verdict) : ""});
     }

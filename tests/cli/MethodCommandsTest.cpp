@@ -145,7 +145,8 @@ TEST_F(CliMethods, ReportHoldsTheSampleTheResultsTheLimitsAndTheVerdicts) {
     EXPECT_NE(text.find("Отчёт: Модель"), std::string::npos) << text;
     EXPECT_NE(text.find("Образец"), std::string::npos);
     EXPECT_NE(text.find("5 мг"), std::string::npos);
-    EXPECT_NE(text.find("topTemp"), std::string::npos);
+    EXPECT_NE(text.find("(topTemp)"), std::string::npos);  // the caption names the limit's key
+    EXPECT_NE(text.find("Удельная"), std::string::npos) << text;
     EXPECT_NE(text.find("160,00 °C"), std::string::npos) << text;
     EXPECT_NE(text.find("162,00 °C"), std::string::npos) << text;
     EXPECT_NE(text.find("159 … 161"), std::string::npos) << text;
