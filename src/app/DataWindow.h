@@ -180,7 +180,9 @@ public:
     void ShowReport();
     // The report window last opened, while it is open.
     TReportPreview* ReportWindow() const;
-    const std::optional<methods::TMethodRun>& MethodRun() const { return fMethodRun; }
+    // The verdicts of the method applied last while the experiment is in the state the method
+    // left (undone or edited since: null; redone back to it: the run again).
+    const methods::TMethodRun* MethodRun() const;
 
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
@@ -227,6 +229,8 @@ private:
 
     // After the history moved: the experiment as that step left it.
     void ShowHistoryStep();
+    // Shows the method's verdicts in the results dock while they hold.
+    void ShowMethodRun();
 
     void ResizePlot(QSize aSize);
     // After the experiment was filled anew (a file loaded, a run imported): the whole view, the
@@ -276,6 +280,7 @@ private:
     TResultsList* fResultsList = nullptr;
     std::optional<methods::TMethod> fMethod;
     std::optional<methods::TMethodRun> fMethodRun;
+    uint64_t fMethodRunState = 0;  // the history's state the run was made in
     QPointer<TReportPreview> fReportPreview;
     QCheckBox* fGridBox = nullptr;
     QCheckBox* fObjectsBox = nullptr;

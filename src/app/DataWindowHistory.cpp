@@ -71,6 +71,7 @@ void TfrmDataWindow::Edit(const std::string& aStep, const std::function<void()>&
         return;
     }
     RecordEdit(d.fHistory, d, aStep, aWork);
+    ShowMethodRun();
 }
 
 void TfrmDataWindow::UndoStep() {
@@ -96,6 +97,7 @@ void TfrmDataWindow::ShowHistoryStep() {
     UpdateScrollBars();
     UpdateButtons();
     UpdateChannels();
+    ShowMethodRun();
     Changed();
 }
 

@@ -53,14 +53,24 @@ void TfrmDataWindow::ApplyMethodFile() {
             fMethodRun = methods::ApplyMethod(*fDataClass, method, *gConfig, gLogger);
             fDataClass->fHighlightedPeak = -1;
         });
+        fMethodRunState = fDataClass->fHistory.State();
         fMethod = std::move(method);
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
         return;
     }
-    fResultsList->SetMethodRun(&*fMethodRun);
+    ShowMethodRun();
     EvaluationsChanged();
     ShowResults(true);
+}
+
+const methods::TMethodRun* TfrmDataWindow::MethodRun() const {
+    if (!fMethodRun || !fDataClass || fDataClass->fHistory.State() != fMethodRunState) return nullptr;
+    return &*fMethodRun;
+}
+
+void TfrmDataWindow::ShowMethodRun() {
+    fResultsList->SetMethodRun(MethodRun());
 }
 
 TReportPreview* TfrmDataWindow::ReportWindow() const {
@@ -70,7 +80,7 @@ TReportPreview* TfrmDataWindow::ReportWindow() const {
 void TfrmDataWindow::ShowReport() {
     if (!fDataClass) return;
     TReportItem item;
-    const methods::TMethodRun run = fMethodRun ? *fMethodRun : methods::ResultsOf(*fDataClass, *gConfig);
+    const methods::TMethodRun run = MethodRun() ? *MethodRun() : methods::ResultsOf(*fDataClass, *gConfig);
     const std::string file = fDataClass->fFileName.empty() ? S(windowTitle()) : fDataClass->fFileName;
     item.page =
         methods::ReportPageOf(fDataClass.get(), file, run, "", FormatDateTime("yyyy-mm-dd hh:nn:ss", Now()));

@@ -25,6 +25,7 @@ struct REditStep {
     TChange<TEvaluationRecords> evaluations;
     TChange<RObjectList> peaks, tangents, bubbles;
     size_t bytes = 0;
+    uint64_t state = 0;  // names the state the step leads to
 
     bool Empty() const {
         return items.Empty() && undoCopy.Empty() && !channels && !view && !evaluations && !peaks &&
@@ -117,6 +118,7 @@ bool TEditHistory::Commit(TDataClass& d) {
     }
     if (fSaved > static_cast<long long>(fPosition)) fSaved = -1;
     fBytes += step->bytes;
+    step->state = ++fLastState;
     fSteps.push_back(std::move(step));
     ++fPosition;
     KeepWithinLimit();
@@ -158,6 +160,10 @@ void TEditHistory::GoTo(TDataClass& d, size_t aPosition) {
     }
 }
 
+uint64_t TEditHistory::State() const {
+    return fPosition > 0 ? fSteps[fPosition - 1]->state : fFirstState;
+}
+
 const std::string& TEditHistory::StepName(size_t aIndex) const {
     return fSteps.at(aIndex)->name;
 }
@@ -172,6 +178,7 @@ void TEditHistory::SetLimit(size_t aBytes) {
 }
 
 void TEditHistory::Clear() {
+    fFirstState = ++fLastState;
     fSteps.clear();
     fCapture.reset();
     fDepth = 0;
@@ -205,6 +212,7 @@ void TEditHistory::KeepWithinLimit() {
     size_t dropped = 0;
     while (fBytes > fLimit && !fSteps.empty() && fPosition > 0) {
         fBytes -= fSteps.front()->bytes;
+        fFirstState = fSteps.front()->state;
         fSteps.erase(fSteps.begin());
         --fPosition;
         --fSaved;  // before the first kept step it becomes unreachable (-1 and below)

@@ -9,6 +9,7 @@
 // unchanged again.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -47,6 +48,10 @@ public:
     void GoTo(TDataClass& d, size_t aPosition);
 
     size_t Position() const { return fPosition; }
+    // Names the state the experiment is in as far as the history knows it: undoing and redoing
+    // back to a state gives its name again, any other edit a new one (for what was computed
+    // from that state, such as a method's verdicts).
+    uint64_t State() const;
     size_t StepCount() const { return fSteps.size(); }
     const std::string& StepName(size_t aIndex) const;
     size_t StepBytes(size_t aIndex) const;
@@ -75,6 +80,7 @@ private:
     size_t fPosition = 0;
     long long fSaved = 0;  // steps in force in the saved state; -1: no longer reachable
     size_t fBytes = 0, fLimit = 0, fDropped = 0;
+    uint64_t fFirstState = 0, fLastState = 0;  // the state before the first step kept; the last named
     bool fEnabled = true, fTold = false;
 };
 

@@ -56,14 +56,14 @@ TEST_F(MethodWindowTest, SavedFromOneRunAppliedToAnotherWithItsLimitsAndReported
     TfrmDataWindow& second = Open(shifted, "second.dsc");
     AnswerFile(method);
     ClickButton(second.Results(), "Применить методику...");
-    ASSERT_TRUE(second.MethodRun().has_value());
+    ASSERT_NE(second.MethodRun(), nullptr);
     EXPECT_EQ(second.DataClass().peaks.GetItemCount(), 1);
     const app::TResultsList& results = second.Results();
     EXPECT_EQ(results.RowCount(), 1);  // the method's peak in the effects' table too
     int top = -1, heat = -1;
     for (int k = 0; k < results.MethodRowCount(); ++k) {
-        if (results.MethodCell(k, 2) == "topTemp") top = k;
-        if (results.MethodCell(k, 2) == "specificHeat") heat = k;
+        if (results.MethodCell(k, 2) == "Температура пика Tпик (topTemp)") top = k;
+        if (results.MethodCell(k, 2) == "Удельная теплота Q (specificHeat)") heat = k;
     }
     ASSERT_GE(top, 0);
     ASSERT_GE(heat, 0);
@@ -76,6 +76,14 @@ TEST_F(MethodWindowTest, SavedFromOneRunAppliedToAnotherWithItsLimitsAndReported
     second.showMaximized();
     QCoreApplication::processEvents();
     SaveArtifact(second, "method-applied");
+
+    // The verdicts are the method's state's: undone they leave the dock, redone they come back.
+    Trigger(*form, "Отменить «Применение методики»");
+    EXPECT_EQ(second.MethodRun(), nullptr);
+    EXPECT_EQ(results.MethodRowCount(), 0);
+    Trigger(*form, "Повторить «Применение методики»");
+    ASSERT_NE(second.MethodRun(), nullptr);
+    EXPECT_EQ(results.MethodCell(top, 5), "не годен");
 
     // The report: its preview shows the page, which is saved as PDF with the verdict.
     ClickButton(second.Results(), "Отчёт...");
@@ -100,7 +108,7 @@ TEST_F(MethodWindowTest, SavedFromOneRunAppliedToAnotherWithItsLimitsAndReported
     WriteFileBytes(dir.Str() + "bad.json", "{\"name\": \"x\"}");
     AnswerFile(dir.Str() + "bad.json");
     ClickButton(first.Results(), "Применить методику...");
-    EXPECT_FALSE(first.MethodRun().has_value());
+    EXPECT_EQ(first.MethodRun(), nullptr);
     EXPECT_EQ(first.DataClass().peaks.GetItemCount(), 1);
     const auto errors = Asked(app::TPrompt::pkError);
     ASSERT_FALSE(errors.empty());

@@ -339,10 +339,12 @@ TEST_F(EditHistory, TheBoundDropsTheOldestStepsAndSaysSoOnce) {
     // Each smoothing of 500 items keeps about 500 samples of 16 bytes.
     d->fHistory.SetLimit(5 * 10000);
     std::vector<RState> states;
+    std::vector<uint64_t> names;
     for (int k = 0; k < 12; ++k) {
         RecordEdit(d->fHistory, *d, "Сглаживание " + std::to_string(k),
                    [&] { SmoothRange(*d, TSmoothKind::skAverage, 300 * k, 300 * k + 500, false, nullptr); });
         states.push_back(StateOf(*d));
+        names.push_back(d->fHistory.State());
         EXPECT_LE(d->fHistory.Bytes(), d->fHistory.Limit());
     }
     const size_t kept = d->fHistory.StepCount();
@@ -355,6 +357,7 @@ TEST_F(EditHistory, TheBoundDropsTheOldestStepsAndSaysSoOnce) {
     // Undoing everything that is kept gives the state after the last dropped step.
     d->fHistory.GoTo(*d, 0);
     ExpectSameState(StateOf(*d), states[11 - kept]);
+    EXPECT_EQ(d->fHistory.State(), names[11 - kept]);
     EXPECT_TRUE(d->fHasUnsavedChanges);  // the saved state went with the dropped steps
     // A smaller bound drops more at once.
     d->fHistory.GoTo(*d, kept);
@@ -368,8 +371,11 @@ TEST_F(EditHistory, TheSavedStateIsAMarkInTheHistory) {
         RecordEdit(d->fHistory, *d, "Сглаживание",
                    [&] { SmoothRange(*d, TSmoothKind::skAverage, aFrom, aFrom + 400, false, nullptr); });
     };
+    const uint64_t loaded = d->fHistory.State();
     smooth(100);
     smooth(1000);
+    const uint64_t second = d->fHistory.State();
+    EXPECT_NE(second, loaded);
     EXPECT_TRUE(d->fHasUnsavedChanges);
     d->fHasUnsavedChanges = false;  // saved here
     smooth(2000);
@@ -386,10 +392,15 @@ TEST_F(EditHistory, TheSavedStateIsAMarkInTheHistory) {
     RecordEdit(d->fHistory, *d, "Вырезание", [&] { EXPECT_FALSE(d->CutData(10, 10)); });
     EXPECT_EQ(d->fHistory.StepCount(), 3u);
     EXPECT_FALSE(d->fHasUnsavedChanges);
+    EXPECT_EQ(d->fHistory.State(), second);  // undone and redone back: the same state
+    d->fHistory.GoTo(*d, 0);
+    EXPECT_EQ(d->fHistory.State(), loaded);
+    d->fHistory.GoTo(*d, 2);
     // A new edit after undoing past the saved state makes it unreachable.
     d->fHistory.GoTo(*d, 1);
     smooth(3000);
     EXPECT_EQ(d->fHistory.StepCount(), 2u);
+    EXPECT_NE(d->fHistory.State(), second);  // the same place, another state
     for (size_t k : {0, 1, 2}) {
         d->fHistory.GoTo(*d, k);
         EXPECT_TRUE(d->fHasUnsavedChanges);
