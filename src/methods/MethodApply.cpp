@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "common/Config.h"
 #include "data/DataClass.h"
@@ -13,6 +14,7 @@
 #include "methods/MethodFromExperiment.h"
 #include "processing/Peak.h"
 #include "processing/RangeText.h"
+#include "processing/Segments.h"
 
 namespace kalvero::methods {
 namespace {
@@ -44,8 +46,16 @@ public:
     }
 
 private:
+    // The evaluations add objects, never samples: the record's segments are found once.
+    std::pair<int, int> Range(const std::string& aText) {
+        return ItemRangeOf(d, aText, [this] {
+            if (!fSegments) fSegments = SegmentsOf(d);
+            return *fSegments;
+        });
+    }
+
     TPeak& PeakOver(const std::string& aRange, const std::string& aBaseLine, int* aNumber = nullptr) {
-        const auto [a, b] = ItemRangeOf(d, aRange);
+        const auto [a, b] = Range(aRange);
         auto it = fPeaks.find({a, b});
         if (it == fPeaks.end())
             it = fPeaks.emplace(std::pair{a, b}, &AddPeakBetween(d, fConfig, fLogger, a, b, aRange)).first;
@@ -58,11 +68,11 @@ private:
     TJson GlassTransition(const TMethodEvaluation& e) {
         TGlassTransitionRecord record;
         if (!e.before.empty()) {
-            const auto [b0, b1] = ItemRangeOf(d, e.before);
-            const auto [a0, a1] = ItemRangeOf(d, e.after);
+            const auto [b0, b1] = Range(e.before);
+            const auto [a0, a1] = Range(e.after);
             record = {b0, b1, a0, a1};
         } else {
-            const auto [a, b] = ItemRangeOf(d, e.range);
+            const auto [a, b] = Range(e.range);
             const double share = std::isfinite(e.stretch) ? e.stretch : evaluation::GLASS_TRANSITION_STRETCH;
             record = evaluation::GlassTransitionRecordOver(d, a, b, share);
         }
@@ -96,6 +106,7 @@ private:
     const TAppConfig& fConfig;
     TLogger* fLogger;
     std::map<std::pair<int, int>, TPeak*> fPeaks;
+    std::optional<std::vector<TSegment>> fSegments;
 };
 
 // The unit of a result in the signal's unit (a glass transition's step).

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 
 #include "common/MathProcs.h"
 #include "processing/MathUtils.h"
@@ -55,7 +56,9 @@ void BernsteinWeights(int aDegree, long double t, std::vector<long double>& aWei
     }
 }
 
-std::vector<TBernsteinRow> BezierSmoothRows(int aPower) {
+namespace {
+
+std::vector<TBernsteinRow> MakeRows(int aPower) {
     std::vector<TBernsteinRow> rows;
     if (aPower < 10) return rows;
     // Weights below this carry less than a millionth of a count for any 32-bit reading.
@@ -76,6 +79,19 @@ std::vector<TBernsteinRow> BezierSmoothRows(int aPower) {
         t += polyStep;
     }
     return rows;
+}
+
+}  // namespace
+
+const std::vector<TBernsteinRow>& BezierSmoothRows(int aPower) {
+    // The rows cost as much as smoothing thousands of items and depend on the power alone: each
+    // thread keeps the few it used last (a batch smooths every file with the same power).
+    constexpr size_t kKept = 4;
+    thread_local std::map<int, std::vector<TBernsteinRow>> kept;
+    const auto found = kept.find(aPower);
+    if (found != kept.end()) return found->second;
+    if (kept.size() >= kKept) kept.clear();
+    return kept.emplace(aPower, MakeRows(aPower)).first->second;
 }
 
 }  // namespace processing

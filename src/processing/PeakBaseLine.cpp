@@ -109,20 +109,16 @@ void TPeakUtils::Prepare(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd, TUiHo
     processing::AverageSmoothCore(v2, window);
 }
 
-void TPeakUtils::PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar) {
-    TDataClass& d = *fDataClass;
-    const int64_t count = std::min(d.items.ItemCount(), d.workItems.ItemCount());
-    if (count == 0 || count != static_cast<int64_t>(d.items.ItemCount())) {
-        PrepareDerivatives(aFrom, aTo, aProgressBar);
-        return;
-    }
-    ShowMessage("Подготовка данных...");
-    struct THide {
-        const TPeakUtils* self;
-        ~THide() { self->HideProgress(); }
-    } hide{this};
-    // The same smoothing as Prepare, of the same inputs, over the stretch its passes read: the
-    // derivatives between the margins come out identical, at the cost of the peak, not the record.
+namespace {
+
+// The passes of Prepare over the stretch they read around aFrom … aTo, in the thread's scratch:
+// between aFrom − 50 s and aTo + 50 s (lo … hi) the values come out as over a copy of the whole
+// record. aSecond: the second derivative too. aDone(v0, v1, v2, first, last) sees the stretch
+// first … last. The record must have its work channels.
+template <typename Done>
+void PrepareStretch(const TDataClass& d, int aFrom, int aTo, bool aSecond, TUiHooks* aProgressBar,
+                    Done aDone) {
+    const auto count = static_cast<int64_t>(d.items.ItemCount());
     const double f = d.frequency;
     const int64_t lo = std::max<int64_t>(0, Round(aFrom - 50 * f));
     const int64_t hi = std::min<int64_t>(count - 1, aTo + Round(50 * f));
@@ -134,8 +130,22 @@ void TPeakUtils::PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar) {
                           static_cast<int64_t>(std::ceil(range)) + 16;
     const int64_t first = std::max<int64_t>(0, lo - reach), last = std::min(count - 1, hi + reach);
     const size_t length = static_cast<size_t>(last - first + 1);
-    std::vector<int32_t> b0(length), b1(length), b2(length);
-    const TStretchView v0(b0.data(), first, count), v1(b1.data(), first, count), v2(b2.data(), first, count);
+    // Every item of the stretch is written before it is read. A thread keeps its scratch for the
+    // next peak (a batch marks one per file), up to a size worth keeping.
+    constexpr size_t kKeptItems = size_t{1} << 22;
+    thread_local std::unique_ptr<int32_t[]> kept;
+    thread_local size_t keptLength = 0;
+    std::unique_ptr<int32_t[]> own;
+    int32_t* scratch = nullptr;
+    if (3 * length <= kKeptItems) {
+        if (keptLength < 3 * length) kept.reset(new int32_t[keptLength = 3 * length]);
+        scratch = kept.get();
+    } else {
+        own.reset(new int32_t[3 * length]);
+        scratch = own.get();
+    }
+    const TStretchView v0(scratch, first, count), v1(scratch + length, first, count),
+        v2(scratch + 2 * length, first, count);
 
     const size_t stride = d.items.ChannelCount();
     const auto raw = [&](int64_t i) { return d.items.Data()[static_cast<size_t>(i) * stride].dt; };
@@ -154,11 +164,16 @@ void TPeakUtils::PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar) {
     while (value(settled) == 0 && settled < count - 1)
         ++settled;
     const int32_t settledValue = value(settled);
-    const TItem* w = d.workItems.Data();
-    for (int64_t i = first; i <= last; ++i) {
+    for (int64_t i = first; i <= last; ++i)
         v0[i] = i < settled ? settledValue : value(i);
-        v1[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_FIRST_DERIVATIVE].dt;
-        v2[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_SECOND_DERIVATIVE].dt;
+    // The derivatives are written over lo … hi before they are read; beyond, the smoothing reads
+    // what the work channels held before.
+    const TItem* w = d.workItems.Data();
+    for (const auto& [from, to] : {std::pair{first, lo - 1}, std::pair{hi + 1, last}}) {
+        for (int64_t i = from; i <= to; ++i) {
+            v1[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_FIRST_DERIVATIVE].dt;
+            v2[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_SECOND_DERIVATIVE].dt;
+        }
     }
 
     const processing::TWindowParams window{lo, hi, dotCount, dotStep, dotStep};
@@ -167,17 +182,64 @@ void TPeakUtils::PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar) {
     processing::AverageSmoothCore(v1, window);
     processing::BezieSmoothCore(v1, lo, hi, dotCount, dotStep, processing::BezierSmoothRows(dotCount),
                                 aProgressBar);
-    processing::DerivativePass(v1, v2, lo, hi, range);
-    processing::AverageSmoothCore(v2, window);
-
-    TItem* out = d.workItems.Data();
-    for (int64_t i = first; i <= last; ++i) {
-        TItem* item = out + i * WORKCHANNELS_COUNT;
-        item[WORKCHANNEL_BASE_CURVE] = d.items.Data()[static_cast<size_t>(i) * stride];
-        item[WORKCHANNEL_BASE_CURVE].dt = v0[i];
-        item[WORKCHANNEL_FIRST_DERIVATIVE].dt = v1[i];
-        item[WORKCHANNEL_SECOND_DERIVATIVE].dt = v2[i];
+    if (aSecond) {
+        processing::DerivativePass(v1, v2, lo, hi, range);
+        processing::AverageSmoothCore(v2, window);
     }
+    aDone(v0, v1, v2, first, last);
+}
+
+bool HasWorkChannels(const TDataClass& d) {
+    return d.items.ItemCount() > 0 && d.workItems.ItemCount() == d.items.ItemCount();
+}
+
+}  // namespace
+
+void TPeakUtils::PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar) {
+    TDataClass& d = *fDataClass;
+    if (!HasWorkChannels(d)) {
+        PrepareDerivatives(aFrom, aTo, aProgressBar);
+        return;
+    }
+    ShowMessage("Подготовка данных...");
+    struct THide {
+        const TPeakUtils* self;
+        ~THide() { self->HideProgress(); }
+    } hide{this};
+    PrepareStretch(d, aFrom, aTo, true, aProgressBar,
+                   [&](const TStretchView& v0, const TStretchView& v1, const TStretchView& v2, int64_t aFirst,
+                       int64_t aLast) {
+                       const size_t stride = d.items.ChannelCount();
+                       TItem* out = d.workItems.Data();
+                       for (int64_t i = aFirst; i <= aLast; ++i) {
+                           TItem* item = out + i * WORKCHANNELS_COUNT;
+                           item[WORKCHANNEL_BASE_CURVE] = d.items.Data()[static_cast<size_t>(i) * stride];
+                           item[WORKCHANNEL_BASE_CURVE].dt = v0[i];
+                           item[WORKCHANNEL_FIRST_DERIVATIVE].dt = v1[i];
+                           item[WORKCHANNEL_SECOND_DERIVATIVE].dt = v2[i];
+                       }
+                   });
+}
+
+bool TPeakUtils::SteepestAround(int aFrom, int aTo, int aTop, bool aPositive, TUiHooks* aProgressBar,
+                                int& aResult) {
+    TDataClass& d = *fDataClass;
+    if (!HasWorkChannels(d)) {
+        PrepareDerivatives(aFrom, aTo, aProgressBar);
+        return IterateToMaxValueWithPolarity(aFrom, aTop, aPositive, d.workItems,
+                                             WORKCHANNEL_FIRST_DERIVATIVE, aResult);
+    }
+    ShowMessage("Подготовка данных...");
+    struct THide {
+        const TPeakUtils* self;
+        ~THide() { self->HideProgress(); }
+    } hide{this};
+    bool found = false;
+    PrepareStretch(d, aFrom, aTo, false, aProgressBar,
+                   [&](const TStretchView&, const TStretchView& v1, const TStretchView&, int64_t, int64_t) {
+                       found = processing::FindLargest(v1, aFrom, aTop, aPositive, aResult);
+                   });
+    return found;
 }
 
 void TPeakUtils::Store(const TWorkCopy& aCopy, bool aBaseLine) {

@@ -211,7 +211,6 @@ TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHook
     p.cutLines.push_back(MakeLine(e, d.fDiffTempMinValue, e, d.fDiffTempMaxValue, CUTLINE_PEAKRIGHTMARGIN,
                                   DRAGTYPE_X_moveXfixedY));
     p.cutLines.push_back(MakeLine(b, y(b), e, baseRightY, CUTLINE_PEAKBASELINE, DRAGTYPE_XY_moveYfixedX));
-    if (aHandMode) PrepareAround(b, e, aProgress);
 
     p.CalcPeakTop();
     const int top = p.top;
@@ -228,8 +227,10 @@ TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHook
     int tangentX = -1;
     bool tangentFound = false;
     if (fConfig->tangentDetectType == TANGENT_DETECT_TYPE_INFLECTION) {
-        tangentFound = IterateToMaxValueWithPolarity(b, top, p.state == PEAK_STATE_UP, d.workItems,
-                                                     WORKCHANNEL_FIRST_DERIVATIVE, tangentX);
+        const bool up = p.state == PEAK_STATE_UP;
+        tangentFound = aHandMode ? SteepestAround(b, e, top, up, aProgress, tangentX)
+                                 : IterateToMaxValueWithPolarity(b, top, up, d.workItems,
+                                                                 WORKCHANNEL_FIRST_DERIVATIVE, tangentX);
         if (!tangentFound) tangentX = b + (top - b) / 2;
         // A chord over a tenth of the rise around the steepest point, at least one item each way:
         // a rise of fewer than 20 items would otherwise give a single point and no line.

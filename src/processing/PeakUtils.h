@@ -62,9 +62,9 @@ public:
     // another segment is not one. Adds the peaks found to the experiment. aPBar, when given, shows
     // the progress of the smoothing.
     void DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar = nullptr);
-    // Builds and registers one peak between two items (clipped, ordered). With aHandMode the work
-    // channels are prepared around it first (aProgress shows the smoothing). The peak added, or
-    // null when the margins leave it no width.
+    // Builds and registers one peak between two items (clipped, ordered). With aHandMode its
+    // derivative is prepared around it (aProgress shows the smoothing); else the work channels
+    // hold it already. The peak added, or null when the margins leave it no width.
     TPeak* AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHooks* aProgress = nullptr);
     TPeak* AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar = nullptr);
     // Re-integrates every peak of the experiment.
@@ -75,6 +75,9 @@ public:
     // between them reads, with the same values there.
     void PrepareDerivatives(int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar);
     void PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar);
+    // The steepest item of aFrom … aTop on the first derivative PrepareAround would make for a peak
+    // aFrom … aTo (IterateToMaxValueWithPolarity's choice), leaving the work channels as they are.
+    bool SteepestAround(int aFrom, int aTo, int aTop, bool aPositive, TUiHooks* aProgressBar, int& aResult);
     bool DetectBaseLine(int aRangeStart, int aRangeEnd, TUiHooks* aPBar);
     bool FillBaseLine(int aRangeStart, int aRangeEnd, int aDetectLimit);
     // The level of the first derivative within which the base line counts as quiet: a fifteenth

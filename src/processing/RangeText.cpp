@@ -96,9 +96,10 @@ std::string TempText(double aCelsius) {
     return s + " °С";
 }
 
-std::pair<int, int> TemperatureRange(const TDataClass& d, double a, double b) {
+std::pair<int, int> TemperatureRange(const TDataClass& d, const std::vector<TSegment>& aSegments, double a,
+                                     double b) {
     const int last = d.GetItemCount() - 1;
-    for (const TSegment& s : SegmentsOf(d)) {
+    for (const TSegment& s : aSegments) {
         const double lo = std::min(s.beginTemp, s.endTemp), hi = std::max(s.beginTemp, s.endTemp);
         if (std::min(a, b) < lo || std::max(a, b) > hi) continue;
         const auto x = Crossing(d, s.begin, s.end, a), y = Crossing(d, s.begin, s.end, b);
@@ -132,9 +133,14 @@ void CheckRangeSyntax(std::string_view aText) {
 }
 
 std::pair<int, int> ItemRangeOf(const TDataClass& d, std::string_view aText) {
+    return ItemRangeOf(d, aText, [&d] { return SegmentsOf(d); });
+}
+
+std::pair<int, int> ItemRangeOf(const TDataClass& d, std::string_view aText,
+                                const std::function<std::vector<TSegment>()>& aSegments) {
     const auto [a, b] = RangeEnds(aText);
     if (d.GetItemCount() == 0) throw ERangeText("В опыте нет данных");
-    if (IsTemperature(a.unit)) return TemperatureRange(d, Celsius(a), Celsius(b));
+    if (IsTemperature(a.unit)) return TemperatureRange(d, aSegments(), Celsius(a), Celsius(b));
     const int x = ItemOfTime(d, a), y = ItemOfTime(d, b);
     return {std::min(x, y), std::max(x, y)};
 }

@@ -5,13 +5,16 @@
 // that reaches both ends; where none does, from the first item at the first temperature to the
 // first item after it at the second.
 
+#include <functional>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace kalvero {
 
 class TDataClass;
+struct TSegment;
 
 class ERangeText : public std::runtime_error {
 public:
@@ -26,6 +29,10 @@ public:
 // Items [first, last] (ordered, clipped to the record); ERangeText with the operator's message for
 // a text that is not a range or a temperature the run never reaches.
 std::pair<int, int> ItemRangeOf(const TDataClass& aData, std::string_view aText);
+// The same with aData's segments (SegmentsOf) from aSegments, asked only for a range in degrees:
+// a caller that reads many ranges of one record finds its segments once.
+std::pair<int, int> ItemRangeOf(const TDataClass& aData, std::string_view aText,
+                                const std::function<std::vector<TSegment>()>& aSegments);
 // ERangeSyntax when aText is no range at all; nothing is read of any experiment.
 void CheckRangeSyntax(std::string_view aText);
 // One end alone ("300s", "150C", "2500"): the item it names.

@@ -113,8 +113,9 @@ struct TBernsteinRow {
 // Weights of the degree-aDegree Bernstein basis at t (aDegree + 1 entries), without overflow.
 void BernsteinWeights(int aDegree, long double t, std::vector<long double>& aWeights);
 // The rows BezieSmooth evaluates: parameters 0, 1/n, 2/n … (n − 10)/n accumulated in a 32-bit
-// float as the curve is walked, for n = aPower control points. Empty below 10 points.
-std::vector<TBernsteinRow> BezierSmoothRows(int aPower);
+// float as the curve is walked, for n = aPower control points. Empty below 10 points. Valid until
+// the same thread asks for other powers.
+const std::vector<TBernsteinRow>& BezierSmoothRows(int aPower);
 
 template <typename View>
 void BezieSmoothCore(const View& v, int64_t aX1, int64_t aX2, int aPower, int aStep,

@@ -12,7 +12,7 @@ void BezieSmooth(TItemArray& aChannel, int aChannelNumber, int aX1, int aX2, boo
                  int aBezieSmoothPower, int aSermentStep, TUiHooks* aBar) {
     const TItemView v(aChannel, aChannelNumber, aForT);
     // The basis is the same for every window: it is computed once per call.
-    const auto rows = processing::BezierSmoothRows(aBezieSmoothPower);
+    const auto& rows = processing::BezierSmoothRows(aBezieSmoothPower);
     processing::BezieSmoothCore(v, aX1, aX2, aBezieSmoothPower, aSermentStep, rows, aBar);
 }
 
