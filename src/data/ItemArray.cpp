@@ -83,11 +83,14 @@ void TSampleArray<T>::ResizeItems(size_t aItemCount) {
 template <typename T>
 void TSampleArray<T>::ResizeChannels(size_t aChannels) {
     if (aChannels == fChannels) return;
-    if (aChannels > 0 && fItemCount > SIZE_MAX / aChannels) throw std::bad_alloc();
-    T* data = AllocateZeroed<T>(fItemCount * aChannels);
+    if (aChannels > 0 && fItemCount > SIZE_MAX / aChannels / sizeof(T)) throw std::bad_alloc();
+    // Every sample is written, so a block released lately serves (its pages are in already).
+    T* data = static_cast<T*>(sample_block::AllocateForWriting(fItemCount * aChannels * sizeof(T)));
     const size_t keep = std::min(aChannels, fChannels);
-    for (size_t i = 0; i < fItemCount; ++i)
+    for (size_t i = 0; i < fItemCount; ++i) {
         std::copy_n(fData + i * fChannels, keep, data + i * aChannels);
+        std::fill(data + i * aChannels + keep, data + (i + 1) * aChannels, T{});
+    }
     sample_block::Release(fData, Bytes());
     fData = data;
     fChannels = aChannels;
@@ -97,7 +100,7 @@ template <typename T>
 void TSampleArray<T>::RemoveChannel(size_t aChannel) {
     if (aChannel >= fChannels) return;
     const size_t channels = fChannels - 1;
-    T* data = AllocateZeroed<T>(fItemCount * channels);
+    T* data = static_cast<T*>(sample_block::AllocateForWriting(fItemCount * channels * sizeof(T)));
     for (size_t i = 0; i < fItemCount; ++i) {
         const T* from = fData + i * fChannels;
         T* to = data + i * channels;

@@ -46,6 +46,18 @@ std::vector<T> Column(const TSampleArray<T>& a, size_t aChannel, size_t aFirst, 
     return out;
 }
 
+// Channels aFrom … aTo − 1 of every item, in a sample block: a channel of a long record taken
+// out and put back at every undo and redo reuses the pages of the one before.
+template <typename T>
+TSampleArray<T> Columns(const TSampleArray<T>& a, size_t aFrom, size_t aTo) {
+    const size_t width = aTo - aFrom;
+    TSampleArray<T> out(width);
+    out.ResetForWriting(a.ItemCount(), width);
+    for (size_t i = 0; i < a.ItemCount(); ++i)
+        std::copy_n(a[i] + aFrom, width, out[i]);
+    return out;
+}
+
 template <typename T>
 void DiffColumns(const TSampleArray<T>& a, const TSampleArray<T>& b, RSamplePatch<T>& p) {
     const size_t n = a.ItemCount(), c = a.ChannelCount();
@@ -103,7 +115,7 @@ bool DiffRemovedColumn(const TSampleArray<T>& a, const TSampleArray<T>& b, RSamp
         if (std::memcmp(a[i] + removed + 1, b[i] + removed, (cb - removed) * sizeof(T)) != 0) return false;
     p.kind = RSamplePatch<T>::pkRemovedColumn;
     p.column = removed;
-    p.samples = Column(a, removed, 0, n);
+    p.columns = Columns(a, removed, removed + 1);
     return true;
 }
 
@@ -125,29 +137,19 @@ void SwapRows(TSampleArray<T>& a, RSamplePatch<T>& p) {
     p.samples = std::move(taken);
 }
 
-// Channels aFrom … aTo − 1 of every item, item after item.
 template <typename T>
-std::vector<T> Columns(const TSampleArray<T>& a, size_t aFrom, size_t aTo) {
-    const size_t width = aTo - aFrom;
-    std::vector<T> out(a.ItemCount() * width);
-    T* to = out.data();
-    for (size_t i = 0; i < a.ItemCount(); ++i, to += width)
-        std::copy_n(a[i] + aFrom, width, to);
-    return out;
-}
-
-template <typename T>
-void PutColumns(TSampleArray<T>& a, size_t aFrom, size_t aTo, std::vector<T>& aSamples) {
+void PutColumns(TSampleArray<T>& a, size_t aFrom, size_t aTo, TSampleArray<T>& aColumns) {
     for (size_t i = 0; i < a.ItemCount(); ++i)
-        std::copy_n(aSamples.data() + i * (aTo - aFrom), aTo - aFrom, a[i] + aFrom);
-    aSamples = {};
+        std::copy_n(aColumns[i], aTo - aFrom, a[i] + aFrom);
+    aColumns = TSampleArray<T>();
 }
 
 }  // namespace
 
 template <typename T>
 size_t RSamplePatch<T>::Bytes() const {
-    size_t kept = samples.size() + whole.ItemCount() * whole.ChannelCount();
+    size_t kept = samples.size() + columns.ItemCount() * columns.ChannelCount() +
+                  whole.ItemCount() * whole.ChannelCount();
     for (const RSpan& s : spans)
         kept += s.samples.size();
     return kept * sizeof(T) + spans.size() * sizeof(RSpan) + sizeof(*this);
@@ -191,15 +193,15 @@ void ApplySamplePatch(TSampleArray<T>& a, RSamplePatch<T>& p, bool aForward) {
         case RSamplePatch<T>::pkAddedColumns:
             if (aForward) {
                 a.ResizeChannels(p.channelsAfter);
-                PutColumns(a, p.channelsBefore, p.channelsAfter, p.samples);
+                PutColumns(a, p.channelsBefore, p.channelsAfter, p.columns);
             } else {
-                p.samples = Columns(a, p.channelsBefore, p.channelsAfter);
+                p.columns = Columns(a, p.channelsBefore, p.channelsAfter);
                 a.ResizeChannels(p.channelsBefore);
             }
             break;
         case RSamplePatch<T>::pkRemovedColumn:
             if (aForward) {
-                p.samples = Columns(a, p.column, p.column + 1);
+                p.columns = Columns(a, p.column, p.column + 1);
                 a.RemoveChannel(p.column);
                 break;
             }
@@ -207,9 +209,9 @@ void ApplySamplePatch(TSampleArray<T>& a, RSamplePatch<T>& p, bool aForward) {
             for (size_t i = 0; i < a.ItemCount(); ++i) {
                 T* row = a[i];
                 std::copy_backward(row + p.column, row + p.channelsAfter, row + p.channelsBefore);
-                row[p.column] = p.samples[i];
+                row[p.column] = p.columns[i][0];
             }
-            p.samples = {};
+            p.columns = TSampleArray<T>();
             break;
         case RSamplePatch<T>::pkWhole:
             std::swap(a, p.whole);

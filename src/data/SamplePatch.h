@@ -33,7 +33,8 @@ struct RSamplePatch {
     std::vector<RSpan> spans;    // pkColumns
     size_t first = 0, tail = 0;  // pkRows: the rows before and after the stretch that differs
     size_t column = 0;           // pkRemovedColumn: the channel
-    std::vector<T> samples;      // pkRows, pkAddedColumns, pkRemovedColumn: the side not in force
+    std::vector<T> samples;      // pkRows: the side not in force
+    TSampleArray<T> columns;     // pkAddedColumns, pkRemovedColumn: the channels not in force
     TSampleArray<T> whole;       // pkWhole
 
     bool Empty() const { return kind == pkNone; }
