@@ -26,10 +26,13 @@ struct REditStep {
     TChange<RObjectList> peaks, tangents, bubbles;
     size_t bytes = 0;
     uint64_t state = 0;  // names the state the step leads to
+    // The program's dT zero line, which a recorded experiment's zero-line move shifts: undone by
+    // the shift, so that a move in another window meanwhile is kept.
+    int32_t dTZeroShift = 0;
 
     bool Empty() const {
         return items.Empty() && undoCopy.Empty() && !channels && !view && !evaluations && !peaks &&
-               !tangents && !bubbles;
+               !tangents && !bubbles && dTZeroShift == 0;
     }
 };
 
@@ -37,7 +40,16 @@ struct REditStep {
 struct REditCapture {
     std::string name;
     RExperimentState state;
+    int32_t dTZeroLine = 0;
 };
+
+namespace {
+
+int32_t ProgramDTZeroLine() {
+    return gConfig ? gConfig->dTZeroLine : 0;
+}
+
+}  // namespace
 
 namespace {
 
@@ -86,7 +98,8 @@ TEditHistory::~TEditHistory() = default;
 void TEditHistory::Begin(const TDataClass& d, const std::string& aName) {
     if (fDepth++ > 0 || !fEnabled) return;
     SyncSavedMark(d);
-    fCapture = std::make_unique<REditCapture>(REditCapture{aName, RExperimentState::Of(d)});
+    fCapture =
+        std::make_unique<REditCapture>(REditCapture{aName, RExperimentState::Of(d), ProgramDTZeroLine()});
 }
 
 bool TEditHistory::Commit(TDataClass& d) {
@@ -106,6 +119,7 @@ bool TEditHistory::Commit(TDataClass& d) {
     step->peaks = Compare(std::move(c.peaks), RObjectList::Of(d.peaks));
     step->tangents = Compare(std::move(c.tangents), RObjectList::Of(d.tangents));
     step->bubbles = Compare(std::move(c.bubbles), RObjectList::Of(d.bubbles));
+    step->dTZeroShift = ProgramDTZeroLine() - capture->dTZeroLine;
     if (step->Empty()) {
         d.fHasUnsavedChanges = c.unsaved;
         return false;
@@ -202,6 +216,7 @@ void TEditHistory::Apply(TDataClass& d, REditStep& s, bool aForward) {
     Put(s.peaks, aForward, [&](const RObjectList& v) { v.Restore(d.peaks); });
     Put(s.tangents, aForward, [&](const RObjectList& v) { v.Restore(d.tangents); });
     Put(s.bubbles, aForward, [&](const RObjectList& v) { v.Restore(d.bubbles); });
+    if (s.dTZeroShift != 0 && gConfig) gConfig->dTZeroLine += aForward ? s.dTZeroShift : -s.dTZeroShift;
     // What the step keeps changed sides: its size with them.
     fBytes -= s.bytes;
     s.bytes = BytesOf(s);

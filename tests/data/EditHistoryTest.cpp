@@ -214,18 +214,24 @@ TEST_F(EditHistory, EveryKindOfStepIsUndoneAndRedoneToTheSameBits) {
         d->fHistory.Clear();
         AddObjects();
         const RState before = StateOf(*d);
+        // The dT zero line is the program's, moved by a recorded experiment's zero-line move.
+        const int32_t zeroBefore = gConfig->dTZeroLine;
         RecordEdit(d->fHistory, *d, edit.name, [&] { edit.run(*d, *peaks, *this); });
         ASSERT_EQ(d->fHistory.StepCount(), 1u);
         EXPECT_EQ(d->fHistory.UndoName(), edit.name);
         EXPECT_TRUE(d->fHasUnsavedChanges);
         const RState after = StateOf(*d);
+        const int32_t zeroAfter = gConfig->dTZeroLine;
+        EXPECT_EQ(zeroAfter != zeroBefore, edit.name == "Перенос нулевой линии dT");
 
         ASSERT_TRUE(d->fHistory.Undo(*d));
         ExpectSameState(StateOf(*d), before);
+        EXPECT_EQ(gConfig->dTZeroLine, zeroBefore);
         EXPECT_FALSE(d->fHasUnsavedChanges);  // back at the saved state
         EXPECT_EQ(d->fHistory.RedoName(), edit.name);
         ASSERT_TRUE(d->fHistory.Redo(*d));
         ExpectSameState(StateOf(*d), after);
+        EXPECT_EQ(gConfig->dTZeroLine, zeroAfter);
         EXPECT_TRUE(d->fHasUnsavedChanges);
         ASSERT_TRUE(d->fHistory.Undo(*d));
         ExpectSameState(StateOf(*d), before);
