@@ -26,7 +26,12 @@ TSampleArray<T>::~TSampleArray() {
 
 template <typename T>
 TSampleArray<T>::TSampleArray(const TSampleArray& aOther) : fChannels(aOther.fChannels) {
-    fData = AllocateZeroed<T>(aOther.fItemCount * aOther.fChannels);
+    // Every sample is written: a block released lately serves (an edit's copy of the record
+    // takes the pages of the copy before it).
+    if (aOther.fChannels > 0 && aOther.fItemCount > SIZE_MAX / aOther.fChannels / sizeof(T))
+        throw std::bad_alloc();
+    fData =
+        static_cast<T*>(sample_block::AllocateForWriting(aOther.fItemCount * aOther.fChannels * sizeof(T)));
     fItemCount = aOther.fItemCount;
     if (fData) std::memcpy(fData, aOther.fData, Bytes());
 }
