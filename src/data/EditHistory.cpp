@@ -49,10 +49,6 @@ int32_t ProgramDTZeroLine() {
     return gConfig ? gConfig->dTZeroLine : 0;
 }
 
-}  // namespace
-
-namespace {
-
 template <typename T, typename Same>
 TChange<T> Compare(T&& aBefore, T&& aAfter, Same aSame) {
     if (aSame(aBefore, aAfter)) return std::nullopt;
