@@ -260,6 +260,8 @@ void TResultsList::SetMethodRun(const methods::TMethodRun* aRun) {
         }
         if (marked && firstMarked < 0) firstMarked = k;
     }
+    // The captions are long: their columns take their width, the verdict the rest.
+    fMethodResults->resizeColumnsToContents();
     // The first result out of its limits in sight.
     if (firstMarked >= 0) fMethodResults->scrollToItem(fMethodResults->item(firstMarked, 0));
 }
