@@ -17,6 +17,14 @@ T* AllocateZeroed(size_t aCount) {
     return static_cast<T*>(sample_block::Allocate(aCount * sizeof(T)));
 }
 
+// For an array whose every sample is written at once: a block released lately serves, its pages
+// already in (an edit's copy of a long record takes the pages of the copy before it).
+template <typename T>
+T* AllocateForWriting(size_t aCount) {
+    if (aCount > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+    return static_cast<T*>(sample_block::AllocateForWriting(aCount * sizeof(T)));
+}
+
 }  // namespace
 
 template <typename T>
@@ -26,12 +34,7 @@ TSampleArray<T>::~TSampleArray() {
 
 template <typename T>
 TSampleArray<T>::TSampleArray(const TSampleArray& aOther) : fChannels(aOther.fChannels) {
-    // Every sample is written: a block released lately serves (an edit's copy of the record
-    // takes the pages of the copy before it).
-    if (aOther.fChannels > 0 && aOther.fItemCount > SIZE_MAX / aOther.fChannels / sizeof(T))
-        throw std::bad_alloc();
-    fData =
-        static_cast<T*>(sample_block::AllocateForWriting(aOther.fItemCount * aOther.fChannels * sizeof(T)));
+    fData = AllocateForWriting<T>(aOther.fItemCount * aOther.fChannels);
     fItemCount = aOther.fItemCount;
     if (fData) std::memcpy(fData, aOther.fData, Bytes());
 }
@@ -88,9 +91,8 @@ void TSampleArray<T>::ResizeItems(size_t aItemCount) {
 template <typename T>
 void TSampleArray<T>::ResizeChannels(size_t aChannels) {
     if (aChannels == fChannels) return;
-    if (aChannels > 0 && fItemCount > SIZE_MAX / aChannels / sizeof(T)) throw std::bad_alloc();
-    // Every sample is written, so a block released lately serves (its pages are in already).
-    T* data = static_cast<T*>(sample_block::AllocateForWriting(fItemCount * aChannels * sizeof(T)));
+    if (aChannels > 0 && fItemCount > SIZE_MAX / aChannels) throw std::bad_alloc();
+    T* data = AllocateForWriting<T>(fItemCount * aChannels);
     const size_t keep = std::min(aChannels, fChannels);
     for (size_t i = 0; i < fItemCount; ++i) {
         std::copy_n(fData + i * fChannels, keep, data + i * aChannels);
@@ -105,7 +107,7 @@ template <typename T>
 void TSampleArray<T>::RemoveChannel(size_t aChannel) {
     if (aChannel >= fChannels) return;
     const size_t channels = fChannels - 1;
-    T* data = static_cast<T*>(sample_block::AllocateForWriting(fItemCount * channels * sizeof(T)));
+    T* data = AllocateForWriting<T>(fItemCount * channels);
     for (size_t i = 0; i < fItemCount; ++i) {
         const T* from = fData + i * fChannels;
         T* to = data + i * channels;

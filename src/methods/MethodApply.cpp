@@ -48,7 +48,7 @@ public:
 private:
     // The evaluations add objects, never samples: the record's segments are found once.
     std::pair<int, int> Range(const std::string& aText) {
-        return ItemRangeOf(d, aText, [this] {
+        return ItemRangeOf(d, aText, [this]() -> const std::vector<TSegment>& {
             if (!fSegments) fSegments = SegmentsOf(d);
             return *fSegments;
         });

@@ -113,8 +113,8 @@ namespace {
 
 // The passes of Prepare over the stretch they read around aFrom … aTo, in the thread's scratch:
 // between aFrom − 50 s and aTo + 50 s (lo … hi) the values come out as over a copy of the whole
-// record. aSecond: the second derivative too. aDone(v0, v1, v2, first, last) sees the stretch
-// first … last. The record must have its work channels.
+// record. aSecond: the second derivative too (else v2 holds nothing). aDone(v0, v1, v2, first,
+// last) sees the stretch first … last. The record must have its work channels.
 template <typename Done>
 void PrepareStretch(const TDataClass& d, int aFrom, int aTo, bool aSecond, TUiHooks* aProgressBar,
                     Done aDone) {
@@ -172,7 +172,7 @@ void PrepareStretch(const TDataClass& d, int aFrom, int aTo, bool aSecond, TUiHo
     for (const auto& [from, to] : {std::pair{first, lo - 1}, std::pair{hi + 1, last}}) {
         for (int64_t i = from; i <= to; ++i) {
             v1[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_FIRST_DERIVATIVE].dt;
-            v2[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_SECOND_DERIVATIVE].dt;
+            if (aSecond) v2[i] = w[i * WORKCHANNELS_COUNT + WORKCHANNEL_SECOND_DERIVATIVE].dt;
         }
     }
 
@@ -201,11 +201,7 @@ void TPeakUtils::PrepareAround(int aFrom, int aTo, TUiHooks* aProgressBar) {
         PrepareDerivatives(aFrom, aTo, aProgressBar);
         return;
     }
-    ShowMessage("Подготовка данных...");
-    struct THide {
-        const TPeakUtils* self;
-        ~THide() { self->HideProgress(); }
-    } hide{this};
+    const TShownMessage shown(*this, "Подготовка данных...");
     PrepareStretch(d, aFrom, aTo, true, aProgressBar,
                    [&](const TStretchView& v0, const TStretchView& v1, const TStretchView& v2, int64_t aFirst,
                        int64_t aLast) {
@@ -229,11 +225,7 @@ bool TPeakUtils::SteepestAround(int aFrom, int aTo, int aTop, bool aPositive, TU
         return IterateToMaxValueWithPolarity(aFrom, aTop, aPositive, d.workItems,
                                              WORKCHANNEL_FIRST_DERIVATIVE, aResult);
     }
-    ShowMessage("Подготовка данных...");
-    struct THide {
-        const TPeakUtils* self;
-        ~THide() { self->HideProgress(); }
-    } hide{this};
+    const TShownMessage shown(*this, "Подготовка данных...");
     bool found = false;
     PrepareStretch(d, aFrom, aTo, false, aProgressBar,
                    [&](const TStretchView&, const TStretchView& v1, const TStretchView&, int64_t, int64_t) {
@@ -263,11 +255,7 @@ void TPeakUtils::Store(const TWorkCopy& aCopy, bool aBaseLine) {
 
 void TPeakUtils::PrepareDerivatives(int aRangeStart, int aRangeEnd, TUiHooks* aProgressBar) {
     if (fDataClass->GetItemCount() == 0) return;
-    ShowMessage("Подготовка данных...");
-    struct THide {
-        const TPeakUtils* self;
-        ~THide() { self->HideProgress(); }
-    } hide{this};
+    const TShownMessage shown(*this, "Подготовка данных...");
     TWorkCopy copy;
     Prepare(copy, aRangeStart, aRangeEnd, aProgressBar);
     Store(copy, false);
@@ -285,11 +273,7 @@ bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd
     TDataClass& d = *fDataClass;
     Log("Detecting base line, using detectBaseLineLimit " + std::to_string(aLimit));
     {
-        ShowMessage("Подготовка данных...");
-        struct THide {
-            const TPeakUtils* self;
-            ~THide() { self->HideProgress(); }
-        } hide{this};
+        const TShownMessage shown(*this, "Подготовка данных...");
         Prepare(aCopy, aRangeStart, aRangeEnd, aPBar);
     }
     d.RemoveTemporaryChannels();
@@ -306,11 +290,7 @@ bool TPeakUtils::DetectBaseLine(TWorkCopy& aCopy, int aRangeStart, int aRangeEnd
         showWorkChannel("Вторая производная", WORKCHANNEL_SECOND_DERIVATIVE);
         d.FillWorkChannelsTempValues(aRangeStart, aRangeEnd);
     }
-    ShowMessage("Определение базовой линии...");
-    struct THide {
-        const TPeakUtils* self;
-        ~THide() { self->HideProgress(); }
-    } hide{this};
+    const TShownMessage shown(*this, "Определение базовой линии...");
     const TBufferView curve = ViewOf(aCopy, WORKCHANNEL_BASE_CURVE);
     const TBufferView first = ViewOf(aCopy, WORKCHANNEL_FIRST_DERIVATIVE);
     const TBufferView line = ViewOf(aCopy, WORKCHANNEL_BASE_LINE);

@@ -129,11 +129,7 @@ void TPeakUtils::DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar) {
         Log("Base line was not detected");
         return;
     }
-    ShowMessage("Определение пиков...");
-    struct THide {
-        const TPeakUtils* self;
-        ~THide() { self->HideProgress(); }
-    } hide{this};
+    const TShownMessage shown(*this, "Определение пиков...");
     for (const auto& [from, to] : parts)
         ScanForPeaks(copy, from, to, segmented ? from : 0, segmented ? to : count - 1, limits);
 }

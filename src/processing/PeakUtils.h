@@ -127,6 +127,19 @@ private:
     void Log(const std::string& aMessage) const;
     void ShowMessage(const std::string& aText) const;
     void HideProgress() const;
+    // Shows aText while it lives.
+    class TShownMessage {
+    public:
+        TShownMessage(const TPeakUtils& aUtils, const std::string& aText) : fUtils(aUtils) {
+            fUtils.ShowMessage(aText);
+        }
+        ~TShownMessage() { fUtils.HideProgress(); }
+        TShownMessage(const TShownMessage&) = delete;
+        TShownMessage& operator=(const TShownMessage&) = delete;
+
+    private:
+        const TPeakUtils& fUtils;
+    };
 
     TDataClass* fDataClass;
     TUiHooks* fProgressForm;

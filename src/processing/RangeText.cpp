@@ -133,11 +133,12 @@ void CheckRangeSyntax(std::string_view aText) {
 }
 
 std::pair<int, int> ItemRangeOf(const TDataClass& d, std::string_view aText) {
-    return ItemRangeOf(d, aText, [&d] { return SegmentsOf(d); });
+    std::vector<TSegment> segments;
+    return ItemRangeOf(d, aText, [&]() -> const std::vector<TSegment>& { return segments = SegmentsOf(d); });
 }
 
 std::pair<int, int> ItemRangeOf(const TDataClass& d, std::string_view aText,
-                                const std::function<std::vector<TSegment>()>& aSegments) {
+                                const std::function<const std::vector<TSegment>&()>& aSegments) {
     const auto [a, b] = RangeEnds(aText);
     if (d.GetItemCount() == 0) throw ERangeText("В опыте нет данных");
     if (IsTemperature(a.unit)) return TemperatureRange(d, aSegments(), Celsius(a), Celsius(b));

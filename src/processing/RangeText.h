@@ -32,7 +32,7 @@ std::pair<int, int> ItemRangeOf(const TDataClass& aData, std::string_view aText)
 // The same with aData's segments (SegmentsOf) from aSegments, asked only for a range in degrees:
 // a caller that reads many ranges of one record finds its segments once.
 std::pair<int, int> ItemRangeOf(const TDataClass& aData, std::string_view aText,
-                                const std::function<std::vector<TSegment>()>& aSegments);
+                                const std::function<const std::vector<TSegment>&()>& aSegments);
 // ERangeSyntax when aText is no range at all; nothing is read of any experiment.
 void CheckRangeSyntax(std::string_view aText);
 // One end alone ("300s", "150C", "2500"): the item it names.
