@@ -174,8 +174,10 @@ public:
 
     // Methods and reports (DataWindowMethods.cpp): the experiment's evaluations saved as a method
     // file (the limits of the method applied last kept), a method file applied to it, and its
-    // report in a preview window.
+    // report in a preview window. SaveMethod opens "Методика" for the name and the limits, whose
+    // "Сохранить..." calls SaveMethodAs: the file asked for and written (false: not saved).
     void SaveMethod();
+    bool SaveMethodAs(methods::TMethod aMethod);
     void ApplyMethodFile();
     void ShowReport();
     // The report window last opened, while it is open.

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 
 #include "app/DataWindow.h"
+#include "app/DialogSupport.h"
+#include "app/MethodDialog.h"
 #include "app/Prompts.h"
 #include "app/QtText.h"
 #include "app/ReportPreview.h"
@@ -25,20 +27,32 @@ constexpr const char* kMethodFilter = "Методика (*.json)|*.json";
 
 void TfrmDataWindow::SaveMethod() {
     if (!fDataClass) return;
-    const std::string name = fMethod ? fMethod->name : fDataClass->fSampleName;
+    try {
+        methods::TMethod method =
+            methods::MethodOf(*fDataClass, fMethod ? fMethod->name : "", fMethod ? &*fMethod : nullptr);
+        OpenModal(new TMethodDialog(*this, std::move(method), methods::ResultsOf(*fDataClass, *gConfig)));
+    } catch (const std::exception& e) {
+        ErrBox(gLogger, "TfrmDataWindow", e.what());
+    }
+}
+
+bool TfrmDataWindow::SaveMethodAs(methods::TMethod aMethod) {
+    const std::string name = aMethod.name.empty() ? fDataClass->fSampleName : aMethod.name;
     const auto chosen =
         AskSaveFile(this, gConfig->appUserDataPath, (name.empty() ? "method" : name) + ".json", kMethodFilter,
                     1, "Сохранить методику");
-    if (!chosen) return;
+    if (!chosen) return false;
     try {
-        const std::string title =
-            QFileInfo(QString::fromStdString(chosen->fileName)).completeBaseName().toStdString();
-        const methods::TMethod method =
-            methods::MethodOf(*fDataClass, fMethod ? fMethod->name : title, fMethod ? &*fMethod : nullptr);
-        methods::SaveMethodFile(method, chosen->fileName);
-        fMethod = method;
+        // A method without a name takes the file's.
+        if (aMethod.name.empty())
+            aMethod.name =
+                QFileInfo(QString::fromStdString(chosen->fileName)).completeBaseName().toStdString();
+        methods::SaveMethodFile(aMethod, chosen->fileName);
+        fMethod = std::move(aMethod);
+        return true;
     } catch (const std::exception& e) {
         ErrBox(gLogger, "TfrmDataWindow", e.what());
+        return false;
     }
 }
 

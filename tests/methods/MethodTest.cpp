@@ -15,6 +15,7 @@
 #include "methods/MethodApply.h"
 #include "methods/MethodFile.h"
 #include "methods/MethodFromExperiment.h"
+#include "methods/MethodLimits.h"
 #include "processing/Peak.h"
 #include "processing/RangeText.h"
 #include "support/MethodRuns.h"
@@ -233,6 +234,50 @@ TEST_F(Methods, FileKeepsEverythingAndRefusesWhatIsWrong) {
 TEST_F(Methods, AnExperimentWithoutEvaluationsMakesNoMethod) {
     const auto d = TMethodRunModel{}.Experiment();
     EXPECT_THROW(MethodOf(*d, "m"), EMethodError);
+}
+
+// The limits an operator sets before saving: a row per result beside the run's value, bounds
+// typed with either separator, kept in the results' order, cleared when both sides are empty.
+TEST_F(Methods, LimitsSetRowByRowBesideTheRunsValues) {
+    const TMethodRunModel model;
+    const auto d = Evaluated(model);
+    TMethod method = MethodOf(*d, "m");
+    const std::vector<TLimitRow> rows = LimitRows(method, ResultsOf(*d, *config));
+    size_t rowsOf[3] = {};
+    for (const TLimitRow& row : rows) {
+        ++rowsOf[row.evaluation];
+        if (row.name == "topTemp") {
+            EXPECT_NEAR(row.value, TMethodRunModel::kMelting, 0.05);
+        } else if (row.name == "midpoint") {
+            EXPECT_NEAR(row.value, TMethodRunModel::kGlass, 0.1);
+        } else if (row.name == "specificHeat" && row.evaluation == 0) {
+            EXPECT_NEAR(row.value, model.SpecificHeat(), 0.3);
+        }
+    }
+    for (size_t k = 0; k < 3; ++k)
+        EXPECT_EQ(rowsOf[k], ResultNames(method.evaluations[k].kind).size());
+
+    TMethodEvaluation& peak = method.evaluations[0];
+    SetLimit(peak, "specificHeat", {BoundOf("28,5", "Q"), BoundOf(" 31.5 ", "Q")});
+    SetLimit(peak, "topTemp", {BoundOf("159", "T"), BoundOf("", "T")});
+    ASSERT_EQ(peak.limits.size(), 2u);
+    EXPECT_EQ(peak.limits[0].first, "topTemp");  // before the heat, as the results come
+    EXPECT_TRUE(std::isnan(peak.limits[0].second.high));
+    EXPECT_EQ(peak.limits[1].second.low, 28.5);
+    EXPECT_EQ(peak.limits[1].second.high, 31.5);
+    SetLimit(peak, "topTemp", {});
+    ASSERT_EQ(peak.limits.size(), 1u);
+    EXPECT_EQ(peak.limits[0].first, "specificHeat");
+    EXPECT_THROW(SetLimit(peak, "topTemp", {161, 159}), EMethodError);
+    for (const char* wrong : {"сто", "-", "1,2,3", "inf"})
+        EXPECT_THROW(BoundOf(wrong, "T"), EMethodError) << wrong;
+    // The limits set come back with the rows.
+    const auto kept = LimitRows(method, ResultsOf(*d, *config));
+    const auto heat = std::find_if(kept.begin(), kept.end(), [](const TLimitRow& r) {
+        return r.evaluation == 0 && r.name == "specificHeat";
+    });
+    ASSERT_NE(heat, kept.end());
+    EXPECT_EQ(heat->limit.low, 28.5);
 }
 
 }  // namespace
