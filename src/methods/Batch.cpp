@@ -18,7 +18,8 @@ TBatchFile EvaluateFile(const std::string& aFile, const TMethod& aMethod, const 
     try {
         TDataClass d;
         LoadAnyExperimentFile(d, aFile);
-        out.run = ApplyMethod(d, aMethod, aConfig, aLogger);
+        // What is evaluated is only reported, unless the caller goes on with the experiment.
+        out.run = ApplyMethod(d, aMethod, aConfig, aLogger, static_cast<bool>(aOptions.onEvaluated));
         if (aOptions.onEvaluated) aOptions.onEvaluated(d, out);
     } catch (const std::exception& e) {
         out.error = e.what();

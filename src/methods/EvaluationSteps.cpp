@@ -10,8 +10,8 @@
 namespace kalvero::methods {
 
 TPeak& AddPeakBetween(TDataClass& d, const TAppConfig& aConfig, TLogger* aLogger, int aFrom, int aTo,
-                      const std::string& aRange) {
-    TPeak* p = TPeakUtils(d, aConfig, aLogger, nullptr).AddPeakManually(aFrom, aTo);
+                      const std::string& aRange, bool aTangent) {
+    TPeak* p = TPeakUtils(d, aConfig, aLogger, nullptr).AddPeakManually(aFrom, aTo, nullptr, aTangent);
     if (!p) throw evaluation::EEvaluationError("Пик " + aRange + " не построен: в диапазоне нет точек");
     return *p;
 }

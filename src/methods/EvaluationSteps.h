@@ -20,9 +20,10 @@ class TPeak;
 namespace kalvero::methods {
 
 // The peak over items aFrom … aTo added as the operator adds one by hand; EEvaluationError
-// "Пик <aRange> не построен: в диапазоне нет точек" when none can be.
+// "Пик <aRange> не построен: в диапазоне нет точек" when none can be. Without aTangent the onset
+// tangent is not drawn (TPeakUtils::AddPeak).
 TPeak& AddPeakBetween(TDataClass& aData, const TAppConfig& aConfig, TLogger* aLogger, int aFrom, int aTo,
-                      const std::string& aRange);
+                      const std::string& aRange, bool aTangent = true);
 
 // The record's reference heat: that of aPolymer of the shipped list (its id kept), or aHeat typed
 // in; EEvaluationError when the polymer is not in the list.

@@ -13,6 +13,7 @@
 #include "methods/EvaluationSteps.h"
 #include "methods/MethodFromExperiment.h"
 #include "processing/Peak.h"
+#include "processing/PeakUtils.h"
 #include "processing/RangeText.h"
 #include "processing/Segments.h"
 
@@ -25,8 +26,8 @@ using TJson = nlohmann::ordered_json;
 // ranges, so that a purity or a crystallinity over a peak's range evaluates that very peak.
 class TApplication {
 public:
-    TApplication(TDataClass& aData, const TAppConfig& aConfig, TLogger* aLogger)
-        : d(aData), fConfig(aConfig), fLogger(aLogger) {}
+    TApplication(TDataClass& aData, const TAppConfig& aConfig, TLogger* aLogger, bool aConstructions)
+        : d(aData), fConfig(aConfig), fLogger(aLogger), fConstructions(aConstructions) {}
 
     // The results of aEvaluation under the command line's JSON names.
     TJson Evaluate(const TMethodEvaluation& e) {
@@ -37,32 +38,50 @@ public:
                 return Purity(e);
             case EEvaluationKind::Crystallinity:
                 return Crystallinity(e);
-            default: {
-                int number = 0;
-                const TPeak& p = PeakOver(e.range, e.baseLine, &number);
-                return PeakToJson(d, p, EffectResultOf(d, p, number));
-            }
+            default:
+                return Peak(e);
         }
     }
 
 private:
-    // The evaluations add objects, never samples: the record's segments are found once.
+    // The evaluations add objects, never samples: the record's segments are found once, and each
+    // range text is read once (a crystallinity names its peak's range again).
     std::pair<int, int> Range(const std::string& aText) {
-        return ItemRangeOf(d, aText, [this]() -> const std::vector<TSegment>& {
+        if (const auto it = fRanges.find(aText); it != fRanges.end()) return it->second;
+        const auto items = ItemRangeOf(d, aText, [this]() -> const std::vector<TSegment>& {
             if (!fSegments) fSegments = SegmentsOf(d);
             return *fSegments;
         });
+        fRanges.emplace(aText, items);
+        return items;
     }
 
     TPeak& PeakOver(const std::string& aRange, const std::string& aBaseLine, int* aNumber = nullptr) {
         const auto [a, b] = Range(aRange);
         auto it = fPeaks.find({a, b});
-        if (it == fPeaks.end())
-            it = fPeaks.emplace(std::pair{a, b}, &AddPeakBetween(d, fConfig, fLogger, a, b, aRange)).first;
-        TPeak& p = *it->second;
+        if (it == fPeaks.end()) {
+            TPeak& added = AddPeakBetween(d, fConfig, fLogger, a, b, aRange, fConstructions);
+            it =
+                fPeaks.emplace(std::pair{a, b}, RMade{&added, added.top, added.state == PEAK_STATE_UP}).first;
+        }
+        TPeak& p = *it->second.peak;
         if (const auto kind = PeakBaseLineFromKey(aBaseLine)) p.SetBaseLineKind(*kind);
         if (aNumber) evaluation::PeakByKey(d, evaluation::KeyOfPeak(d, &p), aNumber);
         return p;
+    }
+
+    TJson Peak(const TMethodEvaluation& e) {
+        int number = 0;
+        TPeak& p = PeakOver(e.range, e.baseLine, &number);
+        TJson json = PeakToJson(d, p, EffectResultOf(d, p, number));
+        // A peak without its extrapolated onset reports the tangent's foot: drawn after all, over
+        // the rise and on the base line's ends it had when added, as if drawn with it.
+        if (!fConstructions && !json["onsetTemp"].is_number() && !TPeakUtils::HasTangent(p)) {
+            const RMade& made = fPeaks.at(Range(e.range));
+            TPeakUtils(d, fConfig, fLogger, nullptr).AddOnsetTangent(p, made.top, made.up);
+            json = PeakToJson(d, p, EffectResultOf(d, p, number));
+        }
+        return json;
     }
 
     TJson GlassTransition(const TMethodEvaluation& e) {
@@ -105,8 +124,16 @@ private:
     TDataClass& d;
     const TAppConfig& fConfig;
     TLogger* fLogger;
-    std::map<std::pair<int, int>, TPeak*> fPeaks;
+    bool fConstructions;
+    // The peaks added, with the top and direction they had then.
+    struct RMade {
+        TPeak* peak;
+        int top;
+        bool up;
+    };
+    std::map<std::pair<int, int>, RMade> fPeaks;
     std::optional<std::vector<TSegment>> fSegments;
+    std::map<std::string, std::pair<int, int>> fRanges;
 };
 
 // The unit of a result in the signal's unit (a glass transition's step).
@@ -178,7 +205,8 @@ EVerdict VerdictOf(const TMethodEvaluation& e, const std::string& aName, double 
     return it->second.Holds(aValue) ? EVerdict::Pass : EVerdict::Fail;
 }
 
-TMethodRun ApplyMethod(TDataClass& d, const TMethod& aMethod, const TAppConfig& aConfig, TLogger* aLogger) {
+TMethodRun ApplyMethod(TDataClass& d, const TMethod& aMethod, const TAppConfig& aConfig, TLogger* aLogger,
+                       bool aConstructions) {
     TMethodRun run;
     run.provenance = ProvenanceOf(d, aMethod.name, aConfig);
     // Peaks are found and evaluated on the signal over time, whatever the window shows.
@@ -190,7 +218,7 @@ TMethodRun ApplyMethod(TDataClass& d, const TMethod& aMethod, const TAppConfig& 
     d.mode = vm_view_dT_by_time;
     d.peaks.Clear();
     d.fEvaluations.Clear();
-    TApplication application(d, aConfig, aLogger);
+    TApplication application(d, aConfig, aLogger, aConstructions);
     for (size_t k = 0; k < aMethod.evaluations.size(); ++k) {
         const TMethodEvaluation& e = aMethod.evaluations[k];
         TMethodResult base;

@@ -54,9 +54,12 @@ struct TMethodRun {
 
 // Applies aMethod to aData, which afterwards holds the method's peaks (in the method's order, a
 // range several evaluations name evaluated once) and evaluations. An evaluation that cannot be
-// made gives one result with its error and the others go on. aLogger may be null.
-TMethodRun ApplyMethod(TDataClass& aData, const TMethod& aMethod, const TAppConfig& aConfig,
-                       TLogger* aLogger);
+// made gives one result with its error and the others go on. aLogger may be null. Without
+// aConstructions only the results are wanted (a batch that keeps no experiment): the peaks' onset
+// tangents, drawn but no result of their own, are left out, except where a peak has no
+// extrapolated onset and the tangent's foot stands in for it. The results are the same.
+TMethodRun ApplyMethod(TDataClass& aData, const TMethod& aMethod, const TAppConfig& aConfig, TLogger* aLogger,
+                       bool aConstructions = true);
 
 // The results of the evaluations aData keeps, as they stand (its peaks, glass transitions,
 // purities, degrees of crystallinity), without limits; aData is not changed.

@@ -187,7 +187,7 @@ void TPeakUtils::ScanForPeaks(const TWorkCopy& aCopy, int aPartStart, int aPartE
     }
 }
 
-TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHooks* aProgress) {
+TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHooks* aProgress, bool aTangent) {
     TDataClass& d = *fDataClass;
     if (d.GetItemCount() == 0) return nullptr;
     int b = d.ClipItemIndex(aPeakStart), e = d.ClipItemIndex(aPeakEnd);
@@ -218,12 +218,36 @@ TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHook
     p.fullAreaStartPoint = {top, topY1};
     p.CalcCenterPoint();
 
+    // The onset tangent l1, unless only the results are wanted: the area's start then sits on
+    // the base line's first point.
+    const int onsetX = aTangent ? ConstructTangent(p, top, p.state == PEAK_STATE_UP, aHandMode, aProgress)
+                                : p.cutLines[PEAK_LINE_BASE].points[0].x;
+
+    int bubbleX = b;
+    if (fConfig->areaBeginCalcType == 1) {
+        bubbleX = HLLim(b, e, onsetX);
+    } else if (fConfig->areaBeginCalcType != 0) {
+        bubbleX = onsetX + static_cast<int>(Round((top - onsetX) / 2.0));
+    }
+    d.AddBubble(bubbleX);
+
+    p.cutType = PEAK_CUTTYPE_FULLAREA;
+    p.active = true;
+    p.CalcPeakIntegration();
+    TPeak* added = peak.get();
+    d.peaks.AddItem(NewPeakKey(d.peaks), peak.release());
+    return added;
+}
+
+int TPeakUtils::ConstructTangent(TPeak& p, int top, bool up, bool aHandMode, TUiHooks* aProgress) {
+    TDataClass& d = *fDataClass;
+    const auto y = [&d](int64_t x) { return d.items[static_cast<size_t>(x)][0].dt; };
+    const int b = std::min(p.begX, p.endX), e = std::max(p.begX, p.endX);
     // The onset tangent l1.
     TLine l1;
     int tangentX = -1;
     bool tangentFound = false;
     if (fConfig->tangentDetectType == TANGENT_DETECT_TYPE_INFLECTION) {
-        const bool up = p.state == PEAK_STATE_UP;
         tangentFound = aHandMode ? SteepestAround(b, e, top, up, aProgress, tangentX)
                                  : IterateToMaxValueWithPolarity(b, top, up, d.workItems,
                                                                  WORKCHANNEL_FIRST_DERIVATIVE, tangentX);
@@ -236,7 +260,7 @@ TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHook
               static_cast<long double>(y(xb))};
     } else if (fConfig->tangentDetectType == TANGENT_DETECT_TYPE_TOUCH) {
         const int32_t baseStartY = p.cutLines[PEAK_LINE_BASE].points[0].y;
-        const int64_t probeEnd = static_cast<int64_t>(y(top)) + (p.state == PEAK_STATE_UP ? 5 : -5);
+        const int64_t probeEnd = static_cast<int64_t>(y(top)) + (up ? 5 : -5);
         const TLine probe{static_cast<long double>(top - 50), static_cast<long double>(baseStartY),
                           static_cast<long double>(top), static_cast<long double>(probeEnd)};
         const Trpoint touch = LineCurveIntersect(probe, d, b, top);
@@ -266,24 +290,20 @@ TPeak* TPeakUtils::AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHook
         p.cutLines.push_back(tangent);
     }
 
-    int bubbleX = b;
-    if (fConfig->areaBeginCalcType == 1) {
-        bubbleX = HLLim(b, e, onsetX);
-    } else if (fConfig->areaBeginCalcType != 0) {
-        bubbleX = onsetX + static_cast<int>(Round((top - onsetX) / 2.0));
-    }
-    d.AddBubble(bubbleX);
-
-    p.cutType = PEAK_CUTTYPE_FULLAREA;
-    p.active = true;
-    p.CalcPeakIntegration();
-    TPeak* added = peak.get();
-    d.peaks.AddItem(NewPeakKey(d.peaks), peak.release());
-    return added;
+    return onsetX;
 }
 
-TPeak* TPeakUtils::AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar) {
-    return AddPeak(peakStart, peakEnd, true, PBar);
+void TPeakUtils::AddOnsetTangent(TPeak& p, int aTop, bool aUp) {
+    ConstructTangent(p, aTop, aUp, true, nullptr);
+}
+
+bool TPeakUtils::HasTangent(const TPeak& p) {
+    return std::any_of(p.cutLines.begin(), p.cutLines.end(),
+                       [](const TCutLine& l) { return l.lineType == CUTLINE_TANGENT; });
+}
+
+TPeak* TPeakUtils::AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar, bool aTangent) {
+    return AddPeak(peakStart, peakEnd, true, PBar, aTangent);
 }
 
 void TPeakUtils::CalcPeaks() {

@@ -64,9 +64,18 @@ public:
     void DetectPeaks(int aRangeStart, int aRangeEnd, TUiHooks* aPBar = nullptr);
     // Builds and registers one peak between two items (clipped, ordered). With aHandMode its
     // derivative is prepared around it (aProgress shows the smoothing); else the work channels
-    // hold it already. The peak added, or null when the margins leave it no width.
-    TPeak* AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHooks* aProgress = nullptr);
-    TPeak* AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar = nullptr);
+    // hold it already. The peak added, or null when the margins leave it no width. Without
+    // aTangent the onset tangent is not drawn (its foot taken as the base line's first point): for
+    // results that do not need it, since its derivative costs more than the rest of the peak.
+    TPeak* AddPeak(int aPeakStart, int aPeakEnd, bool aHandMode, TUiHooks* aProgress = nullptr,
+                   bool aTangent = true);
+    TPeak* AddPeakManually(int peakStart, int peakEnd, TUiHooks* PBar = nullptr, bool aTangent = true);
+    // The onset tangent of a peak added by hand without it, as AddPeak would have drawn it: aTop
+    // and aUp are the top and the direction the peak had when added (a base line of another kind
+    // may move the top since); and whether a peak has one.
+    void AddOnsetTangent(TPeak& p, int aTop, bool aUp);
+    static bool HasTangent(const TPeak& p);
+
     // Re-integrates every peak of the experiment.
     void CalcPeaks();
 
@@ -104,6 +113,10 @@ public:
                                        const TItemArray& aItems, int aItemsChannel, int& aResult) const;
 
 private:
+    // The onset tangent of p (its inflection or touching line, as the settings choose, over the
+    // rise to aTop) drawn from its foot on the base line; the foot's item, the base line's first
+    // point when there is none.
+    int ConstructTangent(TPeak& p, int aTop, bool aUp, bool aHandMode, TUiHooks* aProgress);
     // The dt values of the four work channels while detection works on them: contiguous copies,
     // which the passes walk far faster than the interleaved work items.
     struct TWorkCopy {

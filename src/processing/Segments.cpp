@@ -180,10 +180,13 @@ std::vector<TSegment> SegmentsFromStarts(const float* aTemp, size_t aStride, int
 std::vector<TSegment> SegmentsOf(const TDataClass& d) {
     const int64_t n = d.GetItemCount();
     if (n < 2) return {};
-    // A long record is read at every k-th item: segments last minutes, and drawing asks for them
-    // at every repaint.
+    // A long or finely sampled record is read at every k-th item, at most ten a second and 200000
+    // in all: segments last minutes, a boundary to a tenth of a second is plenty, and drawing and
+    // every evaluation over degrees ask for them.
     constexpr int64_t kPoints = 200000;
-    const int64_t k = std::max<int64_t>(1, (n + kPoints - 1) / kPoints);
+    constexpr double kPerSecond = 10;
+    const auto perTime = static_cast<int64_t>(std::floor(d.frequency / kPerSecond));
+    const int64_t k = std::max<int64_t>({1, (n + kPoints - 1) / kPoints, perTime});
     const int64_t m = (n + k - 1) / k;
     std::vector<float> temp(static_cast<size_t>(m));
     for (int64_t i = 0; i < m; ++i)

@@ -17,6 +17,7 @@
 #include "methods/MethodFromExperiment.h"
 #include "methods/MethodLimits.h"
 #include "processing/Peak.h"
+#include "processing/PeakUtils.h"
 #include "processing/RangeText.h"
 #include "support/MethodRuns.h"
 #include "support/TestConfig.h"
@@ -129,6 +130,43 @@ TEST_F(Methods, LimitsPassFailAndAskForValues) {
     method.evaluations[0].limits.clear();
     run = ApplyMethod(*d, method, *config, nullptr);
     EXPECT_THROW(Result(run, "specificHeat"), std::runtime_error);
+}
+
+// A batch that keeps no experiment leaves out the peaks' onset tangents; the results are those
+// of the method applied with everything drawn, bit for bit, also where a peak too narrow for its
+// extrapolated onset reports the tangent's foot, and on a base line that moves the top.
+TEST_F(Methods, ResultsWithoutTheDrawnTangentsAreTheSame) {
+    const TMethodRunModel model;
+    const TMethod method{
+        "Контроль",
+        {{.kind = EEvaluationKind::Peak, .range = "148C:172C"},
+         {.kind = EEvaluationKind::GlassTransition, .range = "85C:115C"},
+         {.kind = EEvaluationKind::Crystallinity, .range = "148C:172C", .referenceHeat = 140},
+         {.kind = EEvaluationKind::Peak, .range = "150C:175C", .baseLine = "tangent-sigmoid"},
+         {.kind = EEvaluationKind::Peak, .range = "159.5C:160.5C"},
+         {.kind = EEvaluationKind::Purity, .range = "148C:172C", .molarMass = 200}}};
+    const auto drawn = model.Experiment(), bare = model.Experiment();
+    const TMethodRun a = ApplyMethod(*drawn, method, *config, nullptr);
+    const TMethodRun b = ApplyMethod(*bare, method, *config, nullptr, false);
+    ASSERT_EQ(a.results.size(), b.results.size());
+    for (size_t k = 0; k < a.results.size(); ++k) {
+        const TMethodResult &x = a.results[k], &y = b.results[k];
+        EXPECT_EQ(x.name, y.name);
+        EXPECT_EQ(x.error, y.error);
+        EXPECT_TRUE(x.value == y.value || (std::isnan(x.value) && std::isnan(y.value)))
+            << x.evaluation << " " << x.name << ": " << x.value << " and " << y.value;
+    }
+    // The narrow peak has no extrapolated onset of its own: its tangent was drawn after all.
+    const auto onsetOf = [](const TMethodRun& aRun, int aEvaluation) {
+        for (const TMethodResult& r : aRun.results)
+            if (r.evaluation == aEvaluation && r.name == "onsetTemp") return r.value;
+        return std::nan("");
+    };
+    EXPECT_TRUE(std::isfinite(onsetOf(b, 5)));
+    int tangents = 0;
+    for (int k = 0; k < bare->peaks.GetItemCount(); ++k)
+        tangents += TPeakUtils::HasTangent(*dynamic_cast<const TPeak*>(bare->peaks.GetItemByIndex(k).value));
+    EXPECT_EQ(tangents, 1);
 }
 
 TEST_F(Methods, AnEvaluationThatCannotBeMadeIsReportedAndTheOthersGoOn) {
