@@ -125,8 +125,13 @@ TCrystallinityResult CrystallinityOf(const TDataClass& d, const TCrystallinityRe
         r.error = "Пик для расчёта степени кристалличности не найден";
         return r;
     }
-    r.meltingHeat = std::abs(EffectResultOf(d, *melting, r.meltingPeak).specificHeat);
-    r.coldHeat = cold ? std::abs(EffectResultOf(d, *cold, r.coldPeak).specificHeat) : 0.0;
+    const auto heatOf = [&d](const TPeak& p) {
+        TEffectResult e;
+        SetHeatOf(d, p, e);
+        return std::abs(e.specificHeat);
+    };
+    r.meltingHeat = heatOf(*melting);
+    r.coldHeat = cold ? heatOf(*cold) : 0.0;
     if (!std::isfinite(r.meltingHeat) || !std::isfinite(r.coldHeat)) {
         r.error =
             "Теплоты пиков в Дж/г не определены: нужны тепловой поток или калибровка по теплоте и масса "

@@ -69,24 +69,27 @@ TEffectResult EffectResultOf(const TDataClass& d, const TPeak& p, int aNumber) {
                             p.cutLines.back().lineType == CUTLINE_TANGENT && !p.cutLines.back().invalid;
     r.tangentOnsetTemp = hasTangent ? TempAt(d, p.cutLines.back().points.at(0).x) : kNaN;
     if (!std::isfinite(r.onsetTemp)) r.onsetTemp = r.tangentOnsetTemp;
+    SetHeatOf(d, p, r);
+    return r;
+}
+
+void SetHeatOf(const TDataClass& d, const TPeak& p, TEffectResult& r) {
     r.area = static_cast<double>(p.GetSummaryAreaInRealUnits());
     r.areaUnit = AreaUnit(d);
     r.heat = r.specificHeat = kNaN;
-    if (HeatAvailable(d)) {
-        const bool perMass = d.fPhysical && d.fPhysical->quantity == sqHeatFlowPerMass;
-        if (perMass) {
-            r.specificHeat = r.area;  // W/g·s = J/g
-            if (d.fSampleWeight > 0) r.heat = r.area * d.fSampleWeight / 1000;
-        } else {
-            try {
-                r.heat = static_cast<double>(p.GetSummaryAreaCalibrated());
-            } catch (const std::exception&) {
-                r.heat = kNaN;  // a table that cannot convert this range
-            }
-            if (d.fSampleWeight > 0) r.specificHeat = r.heat / (d.fSampleWeight / 1000);
+    if (!HeatAvailable(d)) return;
+    const bool perMass = d.fPhysical && d.fPhysical->quantity == sqHeatFlowPerMass;
+    if (perMass) {
+        r.specificHeat = r.area;  // W/g·s = J/g
+        if (d.fSampleWeight > 0) r.heat = r.area * d.fSampleWeight / 1000;
+    } else {
+        try {
+            r.heat = static_cast<double>(p.GetSummaryAreaCalibrated());
+        } catch (const std::exception&) {
+            r.heat = kNaN;  // a table that cannot convert this range
         }
+        if (d.fSampleWeight > 0) r.specificHeat = r.heat / (d.fSampleWeight / 1000);
     }
-    return r;
 }
 
 std::vector<TEffectResult> EffectResults(const TDataClass& d) {

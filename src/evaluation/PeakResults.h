@@ -37,6 +37,9 @@ struct TEffectResult {
 // Every peak of aData's collection, in its order.
 std::vector<TEffectResult> EffectResults(const TDataClass& aData);
 TEffectResult EffectResultOf(const TDataClass& aData, const TPeak& aPeak, int aNumber);
+// Only the area, the heat and the heat per mass of aResult, as EffectResultOf gives them: for
+// what needs a peak's heat and not its temperatures.
+void SetHeatOf(const TDataClass& aData, const TPeak& aPeak, TEffectResult& aResult);
 
 // Whether the experiment's peaks are heats: a heat-flow signal, or a heat table in force.
 bool HeatAvailable(const TDataClass& aData);
