@@ -46,7 +46,7 @@ const TItem& TPeak::Sample(int64_t aX) const {
 int32_t TPeak::GetBaseLineCrossingYCoord(int aX) const {
     if (!fBaseReadings.empty() && aX >= begX && aX <= endX)
         return processing::RoundToInt32(BaseLineReading(aX));
-    return processing::RoundToInt32(LineInterp(begX, BasePoint(0).y, endX, BasePoint(1).y, aX));
+    return processing::RoundToInt32(processing::Interp(begX, BasePoint(0).y, endX, BasePoint(1).y, aX));
 }
 
 int32_t TPeak::GetHeightAtPoint(int aX, int aDtValue) const {

@@ -77,13 +77,20 @@ void TStandardPeak::CalcPeakIntegration() {
                                      : fBaseReadings[static_cast<size_t>(x - begX)];
     };
 
+    // A physical scale is linear: its values are had here rather than through a call per item
+    // (the same arithmetic as TDataClass::SignalValue).
+    const double* linear = fOwner && fOwner->fPhysical ? &fOwner->fPhysical->signalStep : nullptr;
+    const auto signalValue = [&](int32_t aDt, float aTc) -> double {
+        return linear ? static_cast<float>(aDt * *linear) : SignalValue(aDt, aTc);
+    };
+
     fAreas.reserve(static_cast<size_t>((endX - begX + width - 1) / width));
     const size_t stride = fDataItems->ChannelCount();
     const TItem* s = (*fDataItems)[static_cast<size_t>(begX)];
     // Each step's values at x + 1 are the next step's values at x.
     double lineAtX = line(begX);
     int32_t baseAtX = processing::RoundInRange(lineAtX);
-    double realBaseAtX = SignalValue(baseAtX, s->tc);
+    double realBaseAtX = signalValue(baseAtX, s->tc);
     for (int64_t n = 0; begX + n * width < endX; ++n) {
         RPeakAreaValue e;
         const int64_t from = begX + n * width, to = std::min<int64_t>(from + width, endX);
@@ -98,7 +105,7 @@ void TStandardPeak::CalcPeakIntegration() {
             const TItem& b = *(s + stride);
             const double lineAtNext = line(x + 1);
             const int32_t baseAtNext = processing::RoundInRange(lineAtNext);
-            const double realBaseAtNext = SignalValue(baseAtNext, b.tc);
+            const double realBaseAtNext = signalValue(baseAtNext, b.tc);
             raw += std::fabs(lineAtX - a.dt);
             countSides += std::llabs(static_cast<int64_t>(baseAtX) - a.dt) +
                           std::llabs(static_cast<int64_t>(baseAtNext) - b.dt);
