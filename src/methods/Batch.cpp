@@ -60,6 +60,7 @@ std::vector<TBatchFile> EvaluateFiles(const std::vector<std::string>& aFiles, co
     const int threads = BatchThreads(aOptions.jobs, aFiles.size());
     // Each file's arrays are megabytes: taken from the heap and kept there, not mapped and unmapped
     // per file, whose page faults and unmapping serialise the threads on the process's memory map.
+    // 32 MB is the largest threshold glibc accepts on 64 bits (a larger one is refused).
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
     std::vector<std::jthread> pool;
