@@ -61,11 +61,17 @@ private:
         auto it = fPeaks.find({a, b});
         if (it == fPeaks.end()) {
             TPeak& added = AddPeakBetween(d, fConfig, fLogger, a, b, aRange, fConstructions);
-            it =
-                fPeaks.emplace(std::pair{a, b}, RMade{&added, added.top, added.state == PEAK_STATE_UP}).first;
+            it = fPeaks.emplace(std::pair{a, b}, RMade{&added, added.top, added.state == PEAK_STATE_UP, {}})
+                     .first;
         }
-        TPeak& p = *it->second.peak;
-        if (const auto kind = PeakBaseLineFromKey(aBaseLine)) p.SetBaseLineKind(*kind);
+        RMade& made = it->second;
+        TPeak& p = *made.peak;
+        // A base line of the kind set last is there already (a sigmoid one is iterated: a purity
+        // and a crystallinity over the peak's range would compute it again).
+        if (const auto kind = PeakBaseLineFromKey(aBaseLine); kind && kind != made.baseLine) {
+            p.SetBaseLineKind(*kind);
+            made.baseLine = kind;
+        }
         if (aNumber) evaluation::PeakByKey(d, evaluation::KeyOfPeak(d, &p), aNumber);
         return p;
     }
@@ -125,11 +131,12 @@ private:
     const TAppConfig& fConfig;
     TLogger* fLogger;
     bool fConstructions;
-    // The peaks added, with the top and direction they had then.
+    // The peaks added, with the top and direction they had then and the base line set last.
     struct RMade {
         TPeak* peak;
         int top;
         bool up;
+        std::optional<TPeakBaseLineKind> baseLine;
     };
     std::map<std::pair<int, int>, RMade> fPeaks;
     std::optional<std::vector<TSegment>> fSegments;

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "common/FormFields.h"
-#include "common/Procs.h"
 
 namespace kalvero::methods {
 
@@ -38,13 +37,11 @@ std::vector<TLimitRow> LimitRows(const TMethod& aMethod, const TMethodRun& aCurr
 double BoundOf(const std::string& aText, const std::string& aTitle) {
     const std::string text = TrimText(aText);
     if (text.empty()) return NAN;
-    double value = NAN;
     try {
-        if (text != "-") value = StrToRealEx(text);  // a lone minus is no bound
-    } catch (const std::exception&) {
+        return ReadRealField(text, aTitle);
+    } catch (const EFormFieldException&) {
+        throw EMethodError("Граница результата «" + aTitle + "» не число: " + text);
     }
-    if (!std::isfinite(value)) throw EMethodError("Граница результата «" + aTitle + "» не число: " + text);
-    return value;
 }
 
 void SetLimit(TMethodEvaluation& e, const std::string& aName, const RLimit& aLimit) {
