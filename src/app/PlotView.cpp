@@ -25,7 +25,9 @@ TPlotView::TPlotView(QWidget* aParent) : QWidget(aParent), fPicture(PictureSize(
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
-    setMinimumSize(200, 150);
+    // Low enough for a data window tiled with others beside its results: a taller minimum than its
+    // window leaves ran the plot on under the scroll bar, its axis and lower part out of sight.
+    setMinimumSize(200, 60);
     setAccessibleName("График");
 }
 

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <set>
@@ -110,6 +111,31 @@ TEST_F(MainWindowTest, TilingFillsTheAreaInColumnsOrRows) {
     Trigger(f, "Свернуть все");
     EXPECT_TRUE(subs[0]->isMinimized());
     EXPECT_TRUE(subs[1]->isMinimized());
+}
+
+// Three data windows in rows leave each little height: the plot shrinks with its window and keeps
+// its axes in sight above the scroll bar, instead of running on under the bar and the results,
+// where a click meant for it lands on them.
+TEST_F(MainWindowTest, TiledDataWindowsKeepTheirWholePlotInSight) {
+    app::TKalveroForm& f = Start();
+    f.resize(1280, 900);
+    f.show();
+    for (int k = 0; k < 3; ++k)
+        f.NewDataWindow();
+    Trigger(f, "Расположит по Горизонтали");
+    QCoreApplication::processEvents();
+    const auto subs = f.MdiArea().subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 3);
+    for (QMdiSubWindow* sub : subs) {
+        auto* w = dynamic_cast<app::TfrmDataWindow*>(sub->widget());
+        ASSERT_NE(w, nullptr);
+        auto* bar = FindNamed<QScrollBar>(*w, "Прокрутка по оси X");
+        ASSERT_NE(bar, nullptr);
+        const QRect plot(w->Plot().mapTo(w, QPoint(0, 0)), w->Plot().size());
+        const QRect below(bar->mapTo(w, QPoint(0, 0)), bar->size());
+        EXPECT_LE(plot.bottom(), below.top()) << plot.bottom() << " " << below.top();
+        EXPECT_GT(plot.height(), 0);
+    }
 }
 
 TEST_F(MainWindowTest, NewWindowNamesNeverRepeat) {
